@@ -1,0 +1,28 @@
+# The executable, its resources, the tools that run beside it, and the Wine test tier.
+target_compile_definitions(pvlib PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                        _WIN32_WINNT=0x0601 WINVER=0x0601)
+target_link_libraries(pvlib PUBLIC shell32 ole32 uuid comctl32 advapi32 version ws2_32 bcrypt
+                                   gdi32 user32 shlwapi)
+
+add_executable(PlenviaHelper WIN32 src/app/win32/WinMain.cpp src/app/win32/PlenviaHelper.rc)
+target_compile_options(PlenviaHelper PRIVATE ${PV_WARNINGS})
+target_link_options(PlenviaHelper PRIVATE -municode -static -static-libgcc -static-libstdc++)
+target_link_libraries(PlenviaHelper PRIVATE pvlib)
+set_target_properties(PlenviaHelper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+file(GLOB _tools CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/CMakeLists.txt)
+foreach(f IN LISTS _tools)
+  get_filename_component(d ${f} DIRECTORY)
+  add_subdirectory(${d})
+endforeach()
+
+enable_testing()
+find_program(PV_PYTHON python3 REQUIRED)
+file(GLOB _wine_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/test_*.py)
+foreach(t IN LISTS _wine_tests)
+  get_filename_component(name ${t} NAME_WE)
+  add_test(NAME wine_${name} COMMAND ${PV_PYTHON} -m unittest -v ${name}
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/wine)
+  set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT 900
+                       ENVIRONMENT "PV_BUILD_DIR=${CMAKE_BINARY_DIR};PV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endforeach()

@@ -1,6 +1,6 @@
 #pragma once
-// The tool's report files: UTF-16 little-endian with the byte-order mark FF FE, every line (the last
-// one included) ended by CR LF.
+// The tool's report files: UTF-16 little-endian with the byte-order mark FF FE, every line (the
+// last one included) ended by CR LF.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +24,8 @@ std::string Utf16LeBytes(std::u16string_view text);
 
 inline constexpr const char* kTrueText = "True";
 inline constexpr const char* kFalseText = "False";
-inline std::u16string BoolText(bool value) { return value ? u"True" : u"False"; }
+inline std::u16string BoolText(bool value) {
+    return value ? u"True" : u"False";
+}
 
 } // namespace pv

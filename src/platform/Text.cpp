@@ -90,7 +90,9 @@ std::u16string FromAscii(std::string_view text) {
     return out;
 }
 
-char16_t UpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+char16_t UpperAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+}
 
 std::u16string UpperAscii(std::u16string_view text) {
     std::u16string out(text);
@@ -149,7 +151,8 @@ std::u16string FileNamePart(std::u16string_view path) {
 
 std::u16string FolderPart(std::u16string_view path) {
     const size_t p = path.find_last_of(u"\\:");
-    return p == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, p + 1));
+    return p == std::u16string_view::npos ? std::u16string()
+                                          : std::u16string(path.substr(0, p + 1));
 }
 
 std::u16string ExtensionPart(std::u16string_view path) {
@@ -160,6 +163,8 @@ std::u16string ExtensionPart(std::u16string_view path) {
     return std::u16string(path.substr(p));
 }
 
-std::u16string ToText(long long value) { return FromAscii(std::to_string(value)); }
+std::u16string ToText(long long value) {
+    return FromAscii(std::to_string(value));
+}
 
 } // namespace pv

@@ -38,8 +38,12 @@ std::u16string ToText(long long value);
 
 #ifdef _WIN32
 namespace pv {
-inline const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-inline wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
+inline const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+inline wchar_t* W(char16_t* s) {
+    return reinterpret_cast<wchar_t*>(s);
+}
 inline std::u16string U16(const wchar_t* s) {
     return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : std::u16string();
 }

@@ -26,7 +26,9 @@ TEST(ReportText, BomAndCrLfAfterEveryLine) {
     EXPECT_EQ(r.Bytes(), std::string("\xFF\xFE", 2));
     r.Add(u"A");
     r.Add(u"");
-    EXPECT_EQ(r.Bytes(), std::string("\xFF\xFE" "A\0\r\0\n\0\r\0\n\0", 12));
+    EXPECT_EQ(r.Bytes(), std::string("\xFF\xFE"
+                                     "A\0\r\0\n\0\r\0\n\0",
+                                     12));
 }
 
 TEST(RegistryData, StringsSurviveMissingNulAndOddLength) {
@@ -34,7 +36,8 @@ TEST(RegistryData, StringsSurviveMissingNulAndOddLength) {
     EXPECT_EQ(DecodeRegString(kRegSz, {'a', 0, 'b'}), u"a");
     EXPECT_EQ(DecodeRegString(kRegExpandSz, {'a', 0, 0, 0, 'b', 0}), u"a");
     EXPECT_EQ(DecodeRegString(kRegBinary, {'a', 0}), u"");
-    EXPECT_EQ(DecodeRegMultiString({'a', 0, 0, 0, 'b', 0}), (std::vector<std::u16string>{u"a", u"b"}));
+    EXPECT_EQ(DecodeRegMultiString({'a', 0, 0, 0, 'b', 0}),
+              (std::vector<std::u16string>{u"a", u"b"}));
     uint32_t v = 7;
     EXPECT_FALSE(DecodeRegDword(kRegSz, {1, 0, 0, 0}, v));
     EXPECT_EQ(v, 7u);

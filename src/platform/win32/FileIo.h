@@ -1,5 +1,8 @@
 #pragma once
-// File and folder queries and the one place where the tool's reports are written.
+// File and folder queries and the one place where the tool's reports are written and deleted.
+// The tool runs elevated while the log folder belongs to the user, so a report is written only
+// when every folder of its path is a plain folder that resolves to itself (no junction or link
+// can redirect the write), and only a regular single-link file is ever deleted.
 #include <string>
 
 namespace pv {
@@ -9,11 +12,12 @@ bool PlainFileExists(const std::u16string& path);
 // True when the path names an existing folder.
 bool FolderExists(const std::u16string& path);
 
-// Writes a whole report file (replacing any earlier one). Every report of the tool goes through
-// here so the rules for writing into user-writable folders live in one place. False on any
-// failure; a partly written file may then remain.
+// Writes a whole report file, replacing an earlier one. False, with nothing written anywhere,
+// when the path is not a plain absolute path, a folder of it is a link or resolves elsewhere, or
+// an existing file at the name is not a regular single-link file. A write error after creation
+// leaves a partial file at the name and gives false.
 bool WriteReportFile(const std::u16string& path, const std::string& bytes);
-// Deletes a report file the tool wrote earlier; false when it did not exist or could not go.
+// Deletes a report file under the same checks. False when it did not exist or was not deleted.
 bool DeleteReportFile(const std::u16string& path);
 
 } // namespace pv

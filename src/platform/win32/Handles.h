@@ -7,8 +7,7 @@
 namespace pv {
 
 // Traits: `using Type`, `static Type Invalid()`, `static void Close(Type)`.
-template <typename Traits>
-class UniqueResource {
+template <typename Traits> class UniqueResource {
 public:
     using T = typename Traits::Type;
     UniqueResource() = default;
@@ -43,25 +42,35 @@ private:
     T value_ = Traits::Invalid();
 };
 
-template <typename H, void (*Closer)(H)>
-struct NullTraits {
+template <typename H, void (*Closer)(H)> struct NullTraits {
     using Type = H;
     static H Invalid() { return nullptr; }
     static void Close(H h) { Closer(h); }
 };
-template <void (*Closer)(HANDLE)>
-struct MinusOneTraits {
+template <void (*Closer)(HANDLE)> struct MinusOneTraits {
     using Type = HANDLE;
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { Closer(h); }
 };
 
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void CloseFind(HANDLE h) { ::FindClose(h); }
-inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
-inline void CloseLibrary(HMODULE h) { ::FreeLibrary(h); }
-inline void CloseService(SC_HANDLE h) { ::CloseServiceHandle(h); }
-inline void CloseView(void* p) { ::UnmapViewOfFile(p); }
+inline void CloseKernelHandle(HANDLE h) {
+    ::CloseHandle(h);
+}
+inline void CloseFind(HANDLE h) {
+    ::FindClose(h);
+}
+inline void CloseRegKey(HKEY h) {
+    ::RegCloseKey(h);
+}
+inline void CloseLibrary(HMODULE h) {
+    ::FreeLibrary(h);
+}
+inline void CloseService(SC_HANDLE h) {
+    ::CloseServiceHandle(h);
+}
+inline void CloseView(void* p) {
+    ::UnmapViewOfFile(p);
+}
 
 // CreateFileW results: invalid is INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueResource<MinusOneTraits<CloseKernelHandle>>;

@@ -30,8 +30,8 @@ LONG RegQueryBytes(HKEY key, const std::u16string& name, DWORD& type, std::vecto
     rc = static_cast<LONG>(GrowAndRetry(
         data,
         [&](void* buf, DWORD& size) {
-            return static_cast<DWORD>(::RegQueryValueExW(key, W(name), nullptr, &type,
-                                                         static_cast<BYTE*>(buf), &size));
+            return static_cast<DWORD>(
+                ::RegQueryValueExW(key, W(name), nullptr, &type, static_cast<BYTE*>(buf), &size));
         },
         bytes));
     if (rc != ERROR_SUCCESS) {
@@ -70,8 +70,7 @@ bool RegReadDword(HKEY root, const std::u16string& subKey, const std::u16string&
 }
 
 namespace {
-template <typename Enum>
-std::vector<std::u16string> EnumNames(Enum enumerate) {
+template <typename Enum> std::vector<std::u16string> EnumNames(Enum enumerate) {
     std::vector<std::u16string> names;
     std::u16string buf(16384, u'\0');
     for (DWORD index = 0;; ++index) {

@@ -21,7 +21,8 @@ LONG RegQueryBytes(HKEY key, const std::u16string& name, DWORD& type, std::vecto
 std::u16string RegReadString(HKEY key, const std::u16string& name);
 std::u16string RegReadString(HKEY root, const std::u16string& subKey, const std::u16string& name,
                              REGSAM view = 0);
-// REG_DWORD (or REG_DWORD_BIG_ENDIAN, bytes as stored) value; false and `value` untouched otherwise.
+// REG_DWORD (or REG_DWORD_BIG_ENDIAN, bytes as stored) value; false and `value` untouched
+// otherwise.
 bool RegReadDword(HKEY root, const std::u16string& subKey, const std::u16string& name,
                   uint32_t& value, REGSAM view = 0);
 

@@ -1,0 +1,30 @@
+#pragma once
+// Path comparisons behind the elevated-safety checks: the tool writes, deletes and reads only where
+// a path it resolved by handle is the path it expected.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pv {
+
+// Drops the "\\?\" (and "\\?\UNC\" -> "\\") prefix GetFinalPathNameByHandleW adds and any
+// trailing backslash (except after a drive's colon: "C:\").
+std::u16string NormalizeFinalPath(std::u16string_view path);
+
+// Case-insensitive (A-Z) comparison of two normalized paths.
+bool SamePath(std::u16string_view a, std::u16string_view b);
+
+// True when `path` lies inside `root` (or is it), comparing whole components case-insensitively.
+// "C:\Logs2\x" is not under "C:\Logs".
+bool IsPathUnder(std::u16string_view path, std::u16string_view root);
+
+// True for a fully qualified local path ("X:\...") without "." or ".." components, forward slashes
+// or stream colons: the only kind of path the tool writes to.
+bool IsPlainAbsolutePath(std::u16string_view path);
+
+// The folders from the drive root down to `folder`, each without a trailing backslash except the
+// root itself: "C:\a\b\" gives "C:\", "C:\a", "C:\a\b". Empty for a path that is not plain
+// absolute.
+std::vector<std::u16string> FolderChain(std::u16string_view folder);
+
+} // namespace pv

@@ -1,0 +1,130 @@
+// The file layer on Windows.
+#include "zip/ZipFiles.h"
+
+#include "platform/Text.h"
+#include "platform/win32/Handles.h"
+
+#include <windows.h>
+
+namespace pv {
+
+namespace {
+
+constexpr std::uint64_t kTicksPerSecond = 10000000;
+constexpr std::int64_t kUnixEpochTicks = 116444736000000000; // 1970-01-01 in FILETIME ticks
+
+std::int64_t UnixFromFileTime(const FILETIME& ft) {
+    const auto ticks =
+        static_cast<std::int64_t>((std::uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) -
+        kUnixEpochTicks;
+    const auto perSecond = static_cast<std::int64_t>(kTicksPerSecond);
+    return ticks >= 0 ? ticks / perSecond : -((-ticks + perSecond - 1) / perSecond);
+}
+
+class Win32Output final : public ZipOutput {
+public:
+    explicit Win32Output(UniqueFile file) : file_(std::move(file)) {}
+
+    std::uint32_t Write(const void* data, std::uint32_t size) override {
+        DWORD done = 0;
+        if (!::WriteFile(file_.get(), data, size, &done, nullptr)) {
+            return 0;
+        }
+        return done;
+    }
+
+    bool Seek(std::uint64_t offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return ::SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN) != 0;
+    }
+
+    bool Truncate(std::uint64_t size) override {
+        return Seek(size) && ::SetEndOfFile(file_.get()) != 0;
+    }
+
+private:
+    UniqueFile file_;
+};
+
+class Win32Source final : public ZipSource {
+public:
+    explicit Win32Source(UniqueFile file) : file_(std::move(file)) {}
+
+    std::int64_t Read(void* buffer, std::uint32_t size) override {
+        DWORD done = 0;
+        if (!::ReadFile(file_.get(), buffer, size, &done, nullptr)) {
+            return -1;
+        }
+        return done;
+    }
+
+    HANDLE handle() const { return file_.get(); }
+
+private:
+    UniqueFile file_;
+};
+
+// An existing archive path that is a link (symbolic link, junction or a second hard link) is
+// removed first, so the elevated write never lands on whatever the link points to.
+void RemoveLinkAt(const std::u16string& path) {
+    UniqueFile existing(::CreateFileW(
+        W(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!existing) {
+        return;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(existing.get(), &info)) {
+        return;
+    }
+    existing.reset();
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1) {
+        ::DeleteFileW(W(path));
+    }
+}
+
+class Win32FileSystem final : public ZipFileSystem {
+public:
+    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path) override {
+        RemoveLinkAt(path);
+        UniqueFile file(::CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
+        if (!file) {
+            return nullptr;
+        }
+        return std::make_unique<Win32Output>(std::move(file));
+    }
+
+    std::unique_ptr<ZipSource> OpenSource(const std::u16string& path,
+                                          ZipSourceInfo& info) override {
+        UniqueFile file(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) {
+            return nullptr;
+        }
+        BY_HANDLE_FILE_INFORMATION fi{};
+        if (!::GetFileInformationByHandle(file.get(), &fi) ||
+            (fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return nullptr;
+        }
+        info.attributes = static_cast<std::uint8_t>(
+            fi.dwFileAttributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive));
+        info.lastWrite = UnixFromFileTime(fi.ftLastWriteTime);
+        info.lastAccess = UnixFromFileTime(fi.ftLastAccessTime);
+        info.creation = UnixFromFileTime(fi.ftCreationTime);
+        info.size = (std::uint64_t(fi.nFileSizeHigh) << 32) | fi.nFileSizeLow;
+        return std::make_unique<Win32Source>(std::move(file));
+    }
+};
+
+} // namespace
+
+ZipFileSystem& DefaultZipFileSystem() {
+    static Win32FileSystem files;
+    return files;
+}
+
+} // namespace pv

@@ -1,0 +1,34 @@
+#include "report/MemoryDumpList.h"
+#include "report/SizeText.h"
+
+namespace pv {
+
+namespace {
+
+void AddFacts(ReportText& report, const DumpFileFacts& facts, char16_t decimalSeparator) {
+    report.Add(facts.Path);
+    report.Add(SizeText(facts.Size, decimalSeparator));
+    report.Add(u"CreateTime: " + facts.Created);
+    report.Add(u"ModifyTime: " + facts.Modified);
+}
+
+} // namespace
+
+ReportText MemoryDumpLines(const std::vector<DumpFileFacts>& minidumps,
+                           const std::optional<DumpFileFacts>& fullDump,
+                           char16_t decimalSeparator) {
+    ReportText report;
+    for (const auto& dump : minidumps) {
+        AddFacts(report, dump, decimalSeparator);
+        report.Add(u"");
+        report.Add(u"");
+    }
+    if (fullDump) {
+        report.Add(u"");
+        report.Add(u"");
+        AddFacts(report, *fullDump, decimalSeparator);
+    }
+    return report;
+}
+
+} // namespace pv

@@ -1,0 +1,94 @@
+#include "report/SizeText.h"
+#include "platform/Text.h"
+#include <cmath>
+
+namespace pv {
+
+std::u16string FormatHundredths(uint64_t numerator, uint64_t divisor, char16_t decimalSeparator) {
+    if (divisor == 0) {
+        return {};
+    }
+    uint64_t whole = numerator / divisor;
+    const uint64_t rest = numerator % divisor;
+    // rest < divisor <= 2^30 here, so the products stay far inside 64 bits.
+    uint64_t hundredths = (rest * 200 + divisor) / (2 * divisor);
+    if (hundredths >= 100) {
+        ++whole;
+        hundredths -= 100;
+    }
+    std::u16string text = whole == 0 ? std::u16string() : ToText(static_cast<long long>(whole));
+    if (hundredths != 0) {
+        text += decimalSeparator;
+        text += static_cast<char16_t>(u'0' + hundredths / 10);
+        if (hundredths % 10 != 0) {
+            text += static_cast<char16_t>(u'0' + hundredths % 10);
+        }
+    }
+    return text;
+}
+
+std::u16string SizeText(uint64_t bytes, char16_t decimalSeparator) {
+    constexpr uint64_t kKiB = 1024;
+    constexpr uint64_t kMiB = kKiB * 1024;
+    constexpr uint64_t kGiB = kMiB * 1024;
+    if (bytes > kGiB) {
+        return FormatHundredths(bytes, kGiB, decimalSeparator) + u" GB";
+    }
+    if (bytes > kMiB) {
+        return FormatHundredths(bytes, kMiB, decimalSeparator) + u" MB";
+    }
+    if (bytes > kKiB) {
+        return FormatHundredths(bytes, kKiB, decimalSeparator) + u" KB";
+    }
+    return FormatHundredths(bytes, 1, decimalSeparator) + u" bytes";
+}
+
+namespace {
+
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int DaysInMonth(int y, int m) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+} // namespace
+
+double DosDateTimeToValue(uint16_t dosDate, uint16_t dosTime) {
+    const int year = 1980 + (dosDate >> 9);
+    const int month = (dosDate >> 5) & 0x0F;
+    const int day = dosDate & 0x1F;
+    const int hour = dosTime >> 11;
+    const int minute = (dosTime >> 5) & 0x3F;
+    const int second = (dosTime & 0x1F) * 2;
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
+        minute > 59 || second > 59) {
+        return 0;
+    }
+    int dayOfYear = day;
+    for (int m = 1; m < month; ++m) {
+        dayOfYear += DaysInMonth(year, m);
+    }
+    const int y = year - 1;
+    const int days = 365 * y + y / 4 - y / 100 + y / 400 + dayOfYear - 693594;
+    return days + (hour * 3600 + minute * 60 + second) / 86400.0;
+}
+
+CivilDate DateOfValue(double value) {
+    // Days since 1970-01-01, then the proleptic Gregorian civil date of that day number.
+    long long z = static_cast<long long>(std::floor(value)) - 25569 + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    CivilDate date;
+    date.Day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    date.Month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    date.Year = static_cast<int>(yoe + era * 400 + (date.Month <= 2 ? 1 : 0));
+    return date;
+}
+
+} // namespace pv

@@ -1,5 +1,7 @@
 #pragma once
-// The report job as the window sees it.
+// The report job: the window starts it with StartFeedback and polls the shared TJobState; the
+// collection plan and the report writers fill its paired lists through TCollection's operations.
+#include "report/Collection.h"
 #include <atomic>
 #include <memory>
 #include <string>
@@ -14,6 +16,19 @@ struct TJobState {
 };
 
 // Creates the report job for the archive at `archivePath`; its worker runs when this returns.
+// When no worker can be started the state comes back finished, without an archive.
 std::shared_ptr<TJobState> StartFeedback(const std::u16string& archivePath);
+
+// The job object. Built on the UI thread by StartFeedback; afterwards only its worker touches it,
+// and the worker destroys it when done. Writers receive it by reference to read the installation
+// folders (AppPath, BetaPath, EditionPaths) and to add their own files (AddItem, AddFolderItems).
+class TFeedback : public TCollection {
+public:
+    // Reads the product and installation folders (BetaPath only when the folder exists).
+    explicit TFeedback(const std::u16string& archivePath);
+
+    // The worker body: the collection plan, then packing. Never throws.
+    void Execute(TJobState& state) noexcept;
+};
 
 } // namespace pv

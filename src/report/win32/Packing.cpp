@@ -1,0 +1,164 @@
+#include "report/win32/Packing.h"
+#include "platform/Text.h"
+#include "platform/win32/Handles.h"
+#include "report/MemberName.h"
+#include "report/win32/PrivateFolder.h"
+#include "report/win32/SourceCopy.h"
+#include "zip/ZipLib.h"
+#include <bcrypt.h>
+#include <memory>
+#include <sddl.h>
+#include <vector>
+
+namespace pv {
+namespace {
+
+// Closes the archive on every path out of the packing loop.
+struct TZipCloser {
+    void operator()(TZip* zip) const noexcept { ZipClose(zip); }
+};
+using UniqueZip = std::unique_ptr<TZip, TZipCloser>;
+
+// The archive is created elevated inside the private folder, whose inherited DACL would lock the
+// user out of it once it sits on the desktop; it carries its own DACL instead, with the user's
+// account added to SYSTEM and Administrators.
+std::u16string ArchiveDacl() {
+    std::u16string sddl = u"D:(A;;FA;;;SY)(A;;FA;;;BA)";
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken)) {
+        return sddl;
+    }
+    UniqueHandle token(rawToken);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    wchar_t* sidText = nullptr;
+    if (size != 0 && ::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) &&
+        ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
+                                 &sidText)) {
+        sddl += u"(A;;FA;;;" + U16(sidText) + u")";
+        ::LocalFree(sidText);
+    }
+    return sddl;
+}
+
+// Creates a new, empty file at `path` (never opening an existing name or link) with the archive's
+// DACL; the handle is open for writing and deletion.
+UniqueFile CreateFreshFile(const std::u16string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(ArchiveDacl()), SDDL_REVISION_1,
+                                                                &descriptor, nullptr)) {
+        return UniqueFile();
+    }
+    SECURITY_ATTRIBUTES security{sizeof(security), descriptor, FALSE};
+    UniqueFile file(::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE | DELETE, 0, &security,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ::LocalFree(descriptor);
+    return file;
+}
+
+bool CopyHandleData(HANDLE from, HANDLE to) {
+    std::vector<char> buffer(1u << 16);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+            return false;
+        }
+        if (read == 0) {
+            return true;
+        }
+        DWORD written = 0;
+        if (!::WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) {
+            return false;
+        }
+    }
+}
+
+std::u16string RandomHex() {
+    std::uint64_t value = 0;
+    ::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof(value),
+                      BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    std::u16string text;
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        text += kHex[(value >> shift) & 0xF];
+    }
+    return text;
+}
+
+// Another volume: the finished archive is first copied to a fresh name beside the final one, so
+// the replacing step is again a rename that swaps a planted link instead of writing through it.
+bool PlaceAcrossVolumes(const std::u16string& staged, const std::u16string& finalPath) {
+    const std::u16string sibling =
+        FolderPart(finalPath) + u"~" + FileNamePart(finalPath) + u"." + RandomHex() + u".tmp";
+    UniqueFile to = CreateFreshFile(sibling);
+    if (!to) {
+        return false;
+    }
+    UniqueFile from(::CreateFileW(W(staged), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    if (!from || !CopyHandleData(from.get(), to.get())) {
+        ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &dispose, sizeof(dispose));
+        return false;
+    }
+    to.reset();
+    if (::MoveFileExW(W(sibling), W(finalPath), MOVEFILE_REPLACE_EXISTING)) {
+        return true;
+    }
+    DeleteOwnFile(sibling);
+    return false;
+}
+
+// Moves the finished archive onto its final name, replacing whatever is there (a link included)
+// rather than writing through it.
+bool PlaceArchive(const std::u16string& staged, const std::u16string& finalPath) {
+    if (::MoveFileExW(W(staged), W(finalPath), MOVEFILE_REPLACE_EXISTING)) {
+        return true;
+    }
+    return ::GetLastError() == ERROR_NOT_SAME_DEVICE && PlaceAcrossVolumes(staged, finalPath);
+}
+
+bool PackInto(const TCollection& job, const TPrivateFolder& folder) {
+    const std::u16string staged = folder.Path() + FileNamePart(job.ArchivePath);
+    if (!CreateFreshFile(staged)) {
+        return false;
+    }
+    UniqueZip zip(ZipCreate(staged));
+    if (!zip) {
+        return false;
+    }
+    const size_t count = job.SourceFiles.size();
+    for (size_t i = 0; i < count; ++i) {
+        const std::u16string& source = job.SourceFiles[i];
+        const std::u16string copy = folder.Path() + FileNamePart(source);
+        if (CopyCollectedSource(source, copy)) {
+            ZipAddFile(zip.get(), EscapeMemberName(job.MemberNames[i]), copy);
+            DeleteOwnFile(copy);
+        }
+    }
+    if (ZipClose(zip.release()) != ZR_OK) {
+        return false;
+    }
+    return PlaceArchive(staged, job.ArchivePath);
+}
+
+} // namespace
+
+bool PackArchive(const TCollection& job) noexcept {
+    try {
+        const std::u16string temp = TemporaryFolder();
+        RemoveLeftoverFolders(temp);
+        if (job.SourceFiles.empty() || job.ArchivePath.empty() ||
+            job.SourceFiles.size() != job.MemberNames.size()) {
+            return false;
+        }
+        std::optional<TPrivateFolder> folder = TPrivateFolder::Create(temp);
+        return folder && PackInto(job, *folder);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace pv

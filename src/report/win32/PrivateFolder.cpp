@@ -1,0 +1,166 @@
+#include "report/win32/PrivateFolder.h"
+#include "platform/PathRules.h"
+#include "platform/Text.h"
+#include "report/PackingRules.h"
+#include "report/win32/FinalPath.h"
+#include <bcrypt.h>
+#include <sddl.h>
+#include <vector>
+
+namespace pv {
+namespace {
+
+// Full control for SYSTEM and Administrators, inherited by the files made inside; nothing else.
+constexpr wchar_t kOwnerOnlyDacl[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+constexpr int kCreateAttempts = 8;
+
+bool SetDeleteDisposition(HANDLE handle) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof(info)) != FALSE;
+}
+
+// Opens a folder for listing and deletion when it is a plain folder that resolves to `path`.
+UniqueFile OpenPlainFolder(const std::u16string& path) {
+    UniqueFile dir(::CreateFileW(W(path), DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                 nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!dir || !::GetFileInformationByHandle(dir.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        !SamePath(FinalPathOf(dir.get()), path)) {
+        return UniqueFile();
+    }
+    return dir;
+}
+
+// Deletes the files of a folder opened by OpenPlainFolder, then the folder itself.
+void RemoveFolder(const std::u16string& path, UniqueFile dir) {
+    const std::u16string base = WithTrailingBackslash(path);
+    WIN32_FIND_DATAW data;
+    {
+        UniqueFind find(::FindFirstFileW(W(base + u"*"), &data));
+        if (find) {
+            do {
+                const std::u16string name = U16(data.cFileName);
+                if (name != u"." && name != u"..") {
+                    DeleteOwnFile(base + name);
+                }
+            } while (::FindNextFileW(find.get(), &data));
+        }
+    }
+    SetDeleteDisposition(dir.get());
+}
+
+std::uint64_t RandomBits() {
+    std::uint64_t value = 0;
+    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof(value),
+                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+        return 0;
+    }
+    return value;
+}
+
+} // namespace
+
+std::u16string TemporaryFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH) {
+        return {};
+    }
+    const std::u16string temp = U16(buffer, length);
+    wchar_t longBuffer[MAX_PATH + 1];
+    const DWORD longLength = ::GetLongPathNameW(W(temp), longBuffer, MAX_PATH + 1);
+    if (longLength == 0 || longLength > MAX_PATH) {
+        return WithTrailingBackslash(temp);
+    }
+    return WithTrailingBackslash(U16(longBuffer, longLength));
+}
+
+bool DeleteOwnFile(const std::u16string& path) {
+    UniqueFile file(::CreateFileW(W(path), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        info.nNumberOfLinks != 1 || !SamePath(FinalPathOf(file.get()), path)) {
+        return false;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));
+    }
+    return SetDeleteDisposition(file.get());
+}
+
+std::optional<TPrivateFolder> TPrivateFolder::Create(const std::u16string& tempFolder) {
+    if (tempFolder.empty()) {
+        return std::nullopt;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kOwnerOnlyDacl, SDDL_REVISION_1,
+                                                                &descriptor, nullptr)) {
+        return std::nullopt;
+    }
+    SECURITY_ATTRIBUTES security{sizeof(security), descriptor, FALSE};
+    std::optional<TPrivateFolder> result;
+    for (int attempt = 0; attempt < kCreateAttempts && !result; ++attempt) {
+        const std::uint64_t random = RandomBits();
+        if (random == 0) {
+            break;
+        }
+        const std::u16string path = tempFolder + PrivateFolderName(random);
+        // Fails on any existing name, a planted link included.
+        if (!::CreateDirectoryW(W(path), &security)) {
+            continue;
+        }
+        UniqueFile dir = OpenPlainFolder(path);
+        if (dir) {
+            result = TPrivateFolder(path + u"\\", std::move(dir));
+        }
+    }
+    ::LocalFree(descriptor);
+    return result;
+}
+
+TPrivateFolder::~TPrivateFolder() {
+    if (handle_) {
+        RemoveFolder(path_, std::move(handle_));
+    }
+}
+
+void RemoveLeftoverFolders(const std::u16string& tempFolder) {
+    if (tempFolder.empty()) {
+        return;
+    }
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW data;
+    {
+        UniqueFind find(
+            ::FindFirstFileW(W(tempFolder + std::u16string(kPrivateFolderPrefix) + u"*"), &data));
+        if (!find) {
+            return;
+        }
+        do {
+            const std::u16string name = U16(data.cFileName);
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+                IsPrivateFolderName(name)) {
+                names.push_back(name);
+            }
+        } while (::FindNextFileW(find.get(), &data));
+    }
+    for (const std::u16string& name : names) {
+        const std::u16string path = tempFolder + name;
+        if (UniqueFile dir = OpenPlainFolder(path)) {
+            RemoveFolder(path, std::move(dir));
+        }
+    }
+}
+
+} // namespace pv

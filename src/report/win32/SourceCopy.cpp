@@ -1,0 +1,87 @@
+#include "report/win32/SourceCopy.h"
+#include "platform/Text.h"
+#include "platform/win32/Handles.h"
+#include "report/win32/FinalPath.h"
+#include "report/PackingRules.h"
+#include <vector>
+
+namespace pv {
+namespace {
+
+constexpr DWORD kCopyChunk = 1u << 16;
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+std::u16string LongForm(const std::u16string& path) {
+    const DWORD needed = ::GetLongPathNameW(W(path), nullptr, 0);
+    if (needed == 0) {
+        return path;
+    }
+    std::vector<wchar_t> buffer(needed + 1);
+    const DWORD length =
+        ::GetLongPathNameW(W(path), buffer.data(), static_cast<DWORD>(buffer.size()));
+    return length == 0 || length >= buffer.size() ? path : U16(buffer.data(), length);
+}
+
+bool InPlace(HANDLE handle, const std::u16string& source) {
+    const std::u16string resolved = FinalPathOf(handle);
+    return IsCollectedInPlace(resolved, source) || IsCollectedInPlace(resolved, LongForm(source));
+}
+
+bool CopyData(HANDLE from, HANDLE to) {
+    std::vector<char> buffer(kCopyChunk);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(from, buffer.data(), kCopyChunk, &read, nullptr)) {
+            return false;
+        }
+        if (read == 0) {
+            return true;
+        }
+        DWORD done = 0;
+        while (done < read) {
+            DWORD written = 0;
+            if (!::WriteFile(to, buffer.data() + done, read - done, &written, nullptr) ||
+                written == 0) {
+                return false;
+            }
+            done += written;
+        }
+    }
+}
+
+} // namespace
+
+bool CopyCollectedSource(const std::u16string& source, const std::u16string& copyPath) {
+    UniqueFile from(::CreateFileW(
+        W(source), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!from || !::GetFileInformationByHandle(from.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        !InPlace(from.get(), source)) {
+        return false;
+    }
+    UniqueFile to(::CreateFileW(W(copyPath), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!to) {
+        return false;
+    }
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.LowPart = info.ftLastWriteTime.dwLowDateTime;
+    basic.LastWriteTime.HighPart = static_cast<LONG>(info.ftLastWriteTime.dwHighDateTime);
+    basic.FileAttributes = info.dwFileAttributes & kCopiedAttributes;
+    if (basic.FileAttributes == 0) {
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    }
+    if (!CopyData(from.get(), to.get()) ||
+        !::SetFileInformationByHandle(to.get(), FileBasicInfo, &basic, sizeof(basic))) {
+        FILE_DISPOSITION_INFO dispose{};
+        dispose.DeleteFile = TRUE;
+        ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &dispose, sizeof(dispose));
+        return false;
+    }
+    return true;
+}
+
+} // namespace pv

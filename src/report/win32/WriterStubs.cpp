@@ -6,16 +6,12 @@ namespace pv {
 
 // stub:WritePingHosts
 void WritePingHosts(TFeedback&) {}
-// stub:FindCrashDumps
-std::vector<std::u16string> FindCrashDumps() { return {}; }
 // stub:WriteMemoryDumpList
 void WriteMemoryDumpList(TFeedback&) {}
 // stub:WriteRegistryDump
 void WriteRegistryDump(TFeedback&) {}
 // stub:WriteNetInfo
 void WriteNetInfo(TFeedback&) {}
-// stub:WriteSystemInfo
-void WriteSystemInfo(const std::u16string&) {}
 // stub:WriteDeviceList
 void WriteDeviceList(const std::u16string&) {}
 // stub:WriteFileLists

@@ -1,0 +1,355 @@
+// Windows queries of the system-facts toolbox.
+#include "sysinfo/AppFuncs.h"
+
+#include "platform/RegistryData.h"
+#include "platform/Text.h"
+#include "platform/win32/FileIo.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Registry.h"
+#include "sysinfo/win32/SystemLibrary.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <atomic>
+#include <cmath>
+
+namespace pv {
+
+namespace {
+
+void QueryArchitecture(WindowsVersion& version) {
+    SYSTEM_INFO info{};
+    using NativeInfo = void(WINAPI*)(SYSTEM_INFO*);
+    auto native = reinterpret_cast<NativeInfo>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo")));
+    if (native) {
+        native(&info);
+    } else {
+        ::GetSystemInfo(&info);
+    }
+    version.Architecture = info.wProcessorArchitecture;
+}
+
+} // namespace
+
+bool QueryWindowsVersion(WindowsVersion& version) {
+    version = WindowsVersion{};
+    OSVERSIONINFOEXW info{};
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) {
+        info = OSVERSIONINFOEXW{};
+        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+        if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) {
+            return false;
+        }
+    }
+#pragma GCC diagnostic pop
+    version.PlatformId = info.dwPlatformId;
+    version.Major = info.dwMajorVersion;
+    version.Minor = info.dwMinorVersion;
+    version.Build = info.dwBuildNumber;
+    version.ProductType = info.wProductType;
+    info.szCSDVersion[127] = L'\0';
+    version.ServicePack = U16(info.szCSDVersion);
+    version.ServerR2 = ::GetSystemMetrics(SM_SERVERR2) != 0;
+    QueryArchitecture(version);
+    return true;
+}
+
+std::u16string GetWindowsName() {
+    WindowsVersion version;
+    return QueryWindowsVersion(version) ? WindowsNameFor(version) : std::u16string();
+}
+
+uint32_t GetOSFlag() {
+    static std::atomic<uint32_t> kept{0};
+    uint32_t flag = kept.load();
+    if (flag == 0) {
+        WindowsVersion version;
+        flag = QueryWindowsVersion(version) ? OSFlagFor(version) : 0;
+        kept.store(flag);
+    }
+    return flag;
+}
+
+std::u16string GetUILanguageTag() {
+    const LCID locale = ::GetUserDefaultUILanguage();
+    auto info = [&](LCTYPE type, const char16_t* fallback) {
+        wchar_t buf[16] = {};
+        const int n = ::GetLocaleInfoW(locale, type, buf, 16);
+        return n > 1 ? U16(buf) : std::u16string(fallback);
+    };
+    return info(LOCALE_SISO639LANGNAME, u"en") + u"-" + info(LOCALE_SISO3166CTRYNAME, u"US");
+}
+
+std::u16string GetTimeZoneText() {
+    TIME_ZONE_INFORMATION tz{};
+    const DWORD result = ::GetTimeZoneInformation(&tz);
+    tz.StandardName[31] = L'\0';
+    tz.DaylightName[31] = L'\0';
+    return TimeZoneTextFor(result, tz.Bias, tz.StandardBias, tz.DaylightBias, U16(tz.StandardName),
+                           U16(tz.DaylightName));
+}
+
+std::u16string GetComputerNameText() {
+    wchar_t buf[261] = {};
+    DWORD size = 260;
+    return ::GetComputerNameW(buf, &size) ? U16(buf) : std::u16string();
+}
+
+std::u16string GetUserNameText() {
+    wchar_t buf[261] = {};
+    DWORD size = 260;
+    return ::GetUserNameW(buf, &size) ? U16(buf) : std::u16string();
+}
+
+std::u16string GetSystemFolder() {
+    wchar_t buf[MAX_PATH + 1] = {};
+    const UINT n = ::GetSystemDirectoryW(buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? WithTrailingBackslash(U16(buf)) : std::u16string();
+}
+
+std::u16string GetShellFolder(int csidl) {
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || !list) {
+        return {};
+    }
+    wchar_t buf[MAX_PATH + 1] = {};
+    const bool ok = ::SHGetPathFromIDListW(list, buf) != FALSE;
+    ::CoTaskMemFree(list);
+    return ok ? WithTrailingBackslash(U16(buf)) : std::u16string();
+}
+
+std::u16string GetFileVersionText(const std::u16string& path, int parts) {
+    std::u16string file = Trim(path);
+    if (file.empty()) {
+        wchar_t self[MAX_PATH + 1] = {};
+        const DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) {
+            return {};
+        }
+        file = U16(self);
+    }
+    if (parts < 1 || parts > 4) {
+        return {};
+    }
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(W(file), &ignored);
+    if (size == 0) {
+        return {};
+    }
+    std::vector<uint8_t> data(size);
+    if (!::GetFileVersionInfoW(W(file), 0, size, data.data())) {
+        return {};
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        !fixed || fixedSize < sizeof(VS_FIXEDFILEINFO)) {
+        return {};
+    }
+    const long long figures[4] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+    std::u16string text = ToText(figures[0]);
+    for (int i = 1; i < parts; ++i) {
+        text += u"." + ToText(figures[i]);
+    }
+    return text;
+}
+
+uint64_t GetFileSizeSafe(const std::u16string& path) {
+    const UniqueFile file(::CreateFileW(W(path), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return 0;
+    }
+    LARGE_INTEGER size{};
+    return ::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
+               ? static_cast<uint64_t>(size.QuadPart)
+               : 0;
+}
+
+bool ForceFolder(const std::u16string& path) {
+    std::u16string folder = path;
+    while (!folder.empty() && folder.back() == u'\\') {
+        folder.pop_back();
+    }
+    if (folder.empty()) {
+        return false;
+    }
+    if (FolderExists(folder)) {
+        return true;
+    }
+    // Each prefix in turn; those that exist or cannot be made (drive, server) fail harmlessly.
+    for (size_t at = folder.find(u'\\');; at = folder.find(u'\\', at + 1)) {
+        const std::u16string prefix = folder.substr(0, at);
+        if (!prefix.empty() && prefix.back() != u':' && !FolderExists(prefix)) {
+            ::CreateDirectoryW(W(prefix), nullptr);
+        }
+        if (at == std::u16string::npos) {
+            break;
+        }
+    }
+    return FolderExists(folder);
+}
+
+namespace {
+bool SearchFolder(void*, const std::u16string& folder, const std::u16string& mask,
+                  std::vector<FolderEntry>& entries) {
+    WIN32_FIND_DATAW data{};
+    const UniqueFind find(::FindFirstFileW(W(folder + mask), &data));
+    if (!find) {
+        return false;
+    }
+    do {
+        data.cFileName[MAX_PATH - 1] = L'\0';
+        entries.push_back(
+            {U16(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(find.get(), &data));
+    return true;
+}
+} // namespace
+
+int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root,
+                    const std::u16string& mask, const std::vector<std::u16string>* exclusions,
+                    bool recurse) {
+    const DWORD attributes = root.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(W(root));
+    const bool exists =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return WalkFolderFiles(out, root, exists, mask, exclusions, recurse, &SearchFolder, nullptr);
+}
+
+std::u16string ReadRegistryText(HKEY root, const std::u16string& key, const std::u16string& name,
+                                const std::u16string& defaultText) {
+    const UniqueRegKey opened = RegOpenRead(root, key);
+    if (!opened) {
+        return defaultText;
+    }
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> data;
+    if (RegQueryBytes(opened.get(), name, type, data) != ERROR_SUCCESS) {
+        return defaultText;
+    }
+    return RegistryTextFromBytes(type, data, defaultText);
+}
+
+std::vector<uint8_t> ReadRegistryBytes(HKEY root, const std::u16string& key,
+                                       const std::u16string& name) {
+    const UniqueRegKey opened = RegOpenRead(root, key);
+    std::vector<uint8_t> data;
+    DWORD type = REG_NONE;
+    if (!opened || RegQueryBytes(opened.get(), name, type, data) != ERROR_SUCCESS) {
+        data.clear();
+    }
+    return data;
+}
+
+double NowDateTime() {
+    SYSTEMTIME st{};
+    ::GetLocalTime(&st);
+    return EncodeDateTime(
+        {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+}
+
+std::u16string GetShortcutCommand(const std::u16string& path) {
+    const HRESULT init = ::CoInitialize(nullptr);
+    std::u16string result;
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+        link) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            file) {
+            wchar_t target[MAX_PATH + 1] = {};
+            wchar_t arguments[MAX_PATH + 1] = {};
+            if (SUCCEEDED(file->Load(W(path), STGM_READ))) {
+                link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
+                link->GetArguments(arguments, MAX_PATH);
+            }
+            target[MAX_PATH] = L'\0';
+            arguments[MAX_PATH] = L'\0';
+            result = SafeFormat(u"\"%s\" %s", {U16(target), U16(arguments)});
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(init)) {
+        ::CoUninitialize();
+    }
+    return result;
+}
+
+namespace {
+bool ToSystemTime(double value, SYSTEMTIME& st) {
+    const CalendarTime t = DecodeDateTime(value);
+    if (t.Year < 1601 || t.Year > 30827) {
+        return false;
+    }
+    st = SYSTEMTIME{};
+    st.wYear = static_cast<WORD>(t.Year);
+    st.wMonth = static_cast<WORD>(t.Month);
+    st.wDay = static_cast<WORD>(t.Day);
+    st.wHour = static_cast<WORD>(t.Hour);
+    st.wMinute = static_cast<WORD>(t.Minute);
+    st.wSecond = static_cast<WORD>(t.Second);
+    st.wMilliseconds = static_cast<WORD>(t.Millisecond);
+    return true;
+}
+
+std::u16string LocaleDate(const SYSTEMTIME& st) {
+    wchar_t buf[128] = {};
+    return ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128) > 0
+               ? U16(buf)
+               : std::u16string();
+}
+} // namespace
+
+std::u16string DateText(double value) {
+    SYSTEMTIME st{};
+    return ToSystemTime(value, st) ? LocaleDate(st) : std::u16string();
+}
+
+std::u16string DateTimeText(double value) {
+    SYSTEMTIME st{};
+    if (!ToSystemTime(value, st)) {
+        return {};
+    }
+    wchar_t time[128] = {};
+    const std::u16string timeText =
+        ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 128) > 0 ? U16(time)
+                                                                              : std::u16string();
+    return JoinDateTimeText(value, LocaleDate(st), timeText);
+}
+
+double FileTimeToDateTime(const FILETIME& utc) {
+    FILETIME local{};
+    SYSTEMTIME st{};
+    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &st)) {
+        return 0;
+    }
+    return EncodeDateTime(
+        {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+}
+
+const NumberSeparators& UserNumberSeparators() {
+    static const NumberSeparators separators = [] {
+        NumberSeparators s;
+        wchar_t buf[8] = {};
+        if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, 8) > 0) {
+            s.Thousand = static_cast<char16_t>(buf[0]);
+        }
+        if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 1) {
+            s.Decimal = static_cast<char16_t>(buf[0]);
+        }
+        return s;
+    }();
+    return separators;
+}
+
+} // namespace pv

@@ -1,0 +1,100 @@
+// Restore points as the host product's restore-point library lists them.
+#include "sysinfo/AppFuncs.h"
+#include "sysinfo/BSOD.h"
+
+#include "platform/Text.h"
+#include "platform/win32/FileIo.h"
+#include "product/AppConfig.h"
+#include "sysinfo/win32/SystemLibrary.h"
+
+#include <cstddef>
+
+namespace pv {
+
+namespace {
+
+// The library's record: 20 bytes, 32-bit pointers to texts the library owns.
+struct RestorePointRecord {
+    const wchar_t* FirstText;
+    int32_t Type;
+    uint8_t Unused[8];
+    const wchar_t* SecondText;
+};
+static_assert(sizeof(void*) != 4 || sizeof(RestorePointRecord) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(RestorePointRecord, SecondText) == 16);
+
+using EnumPointFn = int32_t(__cdecl*)(RestorePointRecord*);
+using CloseEnumFn = int32_t(__cdecl*)();
+
+constexpr const char16_t* kLibraryName = u"Pellomar.dll";
+
+template <typename Fn> Fn Export(HMODULE library, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+}
+
+RestorePoint Copy(const RestorePointRecord& record) {
+    RestorePoint point;
+    point.FirstText = U16(record.FirstText);
+    point.SecondText = U16(record.SecondText);
+    point.Type = record.Type;
+    return point;
+}
+
+} // namespace
+
+std::u16string FindRestoreLibrary() {
+    // An unknown folder is skipped rather than tried as a bare name in the current folder.
+    for (const std::u16string& folder :
+         {MainInstallFolder(), BetaInstallFolder(), FirstEditionFolder()}) {
+        if (folder.empty()) {
+            continue;
+        }
+        const std::u16string candidate = WithTrailingBackslash(folder) + kLibraryName;
+        if (PlainFileExists(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+std::vector<std::u16string> GetSystemRestoreSection(const std::u16string& libraryPath) {
+    std::vector<std::u16string> lines = RestoreSectionHead();
+    if (libraryPath.empty() || !PlainFileExists(libraryPath)) {
+        return lines;
+    }
+    // Stays loaded until the process ends.
+    const HMODULE library = LoadLibraryAtPath(libraryPath);
+    if (!library) {
+        return lines;
+    }
+    const auto closeEnum = Export<CloseEnumFn>(library, "CloseEnum");
+    const auto enumNext = Export<EnumPointFn>(library, "EnumNextPoint");
+    const auto enumFirst = Export<EnumPointFn>(library, "EnumFirstPoint");
+    if (!closeEnum || !enumNext || !enumFirst) {
+        return lines; // treated like a library that cannot be loaded
+    }
+    WindowsVersion version;
+    QueryWindowsVersion(version);
+    RestorePointRecord record{};
+    EnumerateRestorePoints(
+        lines, version.Major,
+        [&](RestorePoint& point) {
+            record = RestorePointRecord{};
+            const int32_t rc = enumFirst(&record);
+            if (rc == 0) {
+                point = Copy(record);
+            }
+            return rc;
+        },
+        [&](RestorePoint& point) {
+            const int32_t rc = enumNext(&record);
+            if (rc == 0) {
+                point = Copy(record);
+            }
+            return rc;
+        },
+        [&] { closeEnum(); });
+    return lines;
+}
+
+} // namespace pv

@@ -1,3 +1,46 @@
+#include "app/FormMainRules.h"
+#include "app/win32/FormMain.h"
+#include "platform/Text.h"
+#include "product/AppConfig.h"
+#include "sysinfo/AppFuncs.h"
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    // Libraries loaded later come from System32 only, never from the program's or current folder.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    pv::TConfig::Acquire();
+    pv::GetOSFlag();
+
+    HWND window = pv::CreateFormMain(instance);
+    if (window == nullptr) {
+        pv::TConfig::Release();
+        return 1;
+    }
+
+    MSG msg;
+    int exitCode = 0;
+    for (;;) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
+            break;
+        }
+        if (!pv::FormMainDialogMessage(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+
+    // A job still running when the window was closed is neither stopped nor waited for: the
+    // process ends at once, before any shared object it may use is released.
+    if (pv::FormMainJobRunning()) {
+        ::ExitProcess(static_cast<UINT>(exitCode));
+    }
+    pv::TConfig::Release();
+    return exitCode;
+}

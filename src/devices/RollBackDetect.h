@@ -1,0 +1,47 @@
+#pragma once
+// Whether a device has a previous driver to roll back to: a registry method on XP-era
+// workstations, a driver strong-name method from Vista on, nothing on servers and other systems.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <setupapi.h>
+#endif
+
+namespace pv {
+
+enum class RollbackMethod { None, Registry, Property };
+
+// The method for a GetOSFlag value: 1, 2 registry; the Vista..10 workstation bits property.
+RollbackMethod RollbackMethodFor(uint32_t osFlag);
+// Flag 2 (XP x64) reads the 64-bit registry view with file-system redirection off.
+inline bool RollbackUses64BitView(uint32_t osFlag) {
+    return osFlag == 2;
+}
+
+// The text of the strong-name property: up to the first NUL, at most 512 characters.
+std::u16string StrongNameText(const std::vector<uint8_t>& data);
+// The text before the first ':' (the whole text when there is none).
+std::u16string StrongNameFirstPiece(std::u16string_view strongName);
+// Instance IDs compared with the letters a-z upper-cased, character for character.
+bool SameInstanceId(std::u16string_view a, std::u16string_view b);
+// The reinstall entry's "DeviceInstanceIds" text, or five blanks when it is absent.
+std::u16string ReinstallInstanceIdOrBlanks(std::u16string_view value);
+
+#ifdef _WIN32
+// The binding of SetupDiGetDevicePropertyW, pSetupDiBuildInfoDataFromStrongName (setupapi.dll) and
+// the two file-system redirection calls (kernel32.dll), made once at start-up and released at
+// exit. Missing libraries or entry points leave empty slots; the check then answers false.
+void BindRollbackApi();
+void ReleaseRollbackApi();
+
+// True when the device's previous driver can be rebuilt (property method) or its reinstall entry
+// names a file that exists (registry method). False on any failure or for other systems.
+bool DetectRollback(HDEVINFO set, SP_DEVINFO_DATA* device, const std::u16string& instanceId,
+                    uint32_t osFlag);
+#endif
+
+} // namespace pv

@@ -11,8 +11,12 @@ using TColor = int32_t;
 constexpr TColor SystemColor(int index) {
     return static_cast<TColor>(0xFF000000u | static_cast<uint32_t>(index & 0xFF));
 }
-constexpr bool IsSystemColor(TColor c) { return (static_cast<uint32_t>(c) & 0xFF000000u) == 0xFF000000u; }
-constexpr int SystemColorIndex(TColor c) { return static_cast<int>(static_cast<uint32_t>(c) & 0xFF); }
+constexpr bool IsSystemColor(TColor c) {
+    return (static_cast<uint32_t>(c) & 0xFF000000u) == 0xFF000000u;
+}
+constexpr int SystemColorIndex(TColor c) {
+    return static_cast<int>(static_cast<uint32_t>(c) & 0xFF);
+}
 
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clBlack = 0x000000;
@@ -29,7 +33,8 @@ constexpr TColor clHighlightText = SystemColor(14);
 constexpr TColor clGrayText = SystemColor(17);
 constexpr TColor clHotLight = SystemColor(26);
 
-// Looks a name up (case-insensitively) in the mark-up's colour-name table; unknown names give black.
+// Looks a name up (case-insensitively) in the mark-up's colour-name table; unknown names give
+// black.
 TColor ColorFromName(std::u16string_view name);
 
 // A mark-up colour value: "#RRGGBB" or "$RRGGBB" (hex pairs red, green, blue) or a table name.

@@ -12,7 +12,9 @@ constexpr int kListIndent = 16;
 constexpr int kMaxFontPoints = 1000;
 constexpr int kMaxExtraSpace = 1000;
 
-int FloorHalf(int value) { return value >= 0 ? value / 2 : -((-value + 1) / 2); }
+int FloorHalf(int value) {
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
+}
 
 int ClampInt(long long v, int lo, int hi) {
     return static_cast<int>(std::min<long long>(std::max<long long>(v, lo), hi));
@@ -93,7 +95,8 @@ private:
         case TTagKind::Break:
             if (!t.Closing) {
                 if (auto space = ReadAttribute(tag, u"LINESPACE")) {
-                    line_.Spacing += ClampInt(ParseMarkupInt(*space).value_or(0), 0, kMaxExtraSpace);
+                    line_.Spacing +=
+                        ClampInt(ParseMarkupInt(*space).value_or(0), 0, kMaxExtraSpace);
                 }
                 FinishLine();
             }
@@ -155,8 +158,8 @@ private:
         case TTagKind::Indent:
             if (!t.Closing) {
                 if (auto v = ReadAttribute(tag, u"X")) {
-                    const int target = ClampInt(CurrentIndent() + ParseMarkupInt(*v).value_or(0),
-                                                0, std::max(0, width_));
+                    const int target = ClampInt(CurrentIndent() + ParseMarkupInt(*v).value_or(0), 0,
+                                                std::max(0, width_));
                     x_ = std::max(x_, target);
                 }
             }
@@ -204,8 +207,8 @@ private:
     }
 
     void SetStyleBit(TFontStyles bit, bool on) {
-        style_.Font.Style = static_cast<TFontStyles>(on ? (style_.Font.Style | bit)
-                                                        : (style_.Font.Style & ~bit));
+        style_.Font.Style =
+            static_cast<TFontStyles>(on ? (style_.Font.Style | bit) : (style_.Font.Style & ~bit));
     }
 
     void PopStyle(std::vector<TRunStyle>& stack, bool fontColor) {
@@ -277,7 +280,8 @@ private:
             if (at != std::u16string::npos) {
                 const std::u16string_view rest = std::u16string_view(*css).substr(at + 10);
                 size_t p = 0;
-                while (p < rest.size() && (rest[p] == u' ' || (rest[p] >= u'0' && rest[p] <= u'9'))) {
+                while (p < rest.size() &&
+                       (rest[p] == u' ' || (rest[p] >= u'0' && rest[p] <= u'9'))) {
                     ++p;
                 }
                 if (rest.substr(p, 2) == u"PT") {
@@ -365,8 +369,8 @@ private:
     }
 
     int CurrentIndent() const {
-        const long long indent =
-            static_cast<long long>(paraIndent_) + static_cast<long long>(lists_.size()) * kListIndent;
+        const long long indent = static_cast<long long>(paraIndent_) +
+                                 static_cast<long long>(lists_.size()) * kListIndent;
         return ClampInt(indent, 0, std::max(0, width_));
     }
 
@@ -504,7 +508,8 @@ private:
         }
     }
 
-    void AddPiece(const std::u16string& s, const std::vector<bool>& marked, size_t from, size_t to) {
+    void AddPiece(const std::u16string& s, const std::vector<bool>& marked, size_t from,
+                  size_t to) {
         if (to <= from) {
             return;
         }

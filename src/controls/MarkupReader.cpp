@@ -22,9 +22,9 @@ struct Entity {
 };
 
 constexpr Entity kCaptionEntities[] = {
-    {u"&amp;", u"&&"},  {u"&quot;", u"\""},  {u"&sect;", u"\u00A7"},
-    {u"&permil;", u"\u2030"}, {u"&reg;", u"\u00AE"}, {u"&copy;", u"\u00A9"},
-    {u"&para;", u"\u00B6"},  {u"&trade;", u"\u2122"}, {u"&euro;", u"\u20AC"},
+    {u"&amp;", u"&&"},        {u"&quot;", u"\""},      {u"&sect;", u"\u00A7"},
+    {u"&permil;", u"\u2030"}, {u"&reg;", u"\u00AE"},   {u"&copy;", u"\u00A9"},
+    {u"&para;", u"\u00B6"},   {u"&trade;", u"\u2122"}, {u"&euro;", u"\u20AC"},
 };
 
 char16_t UpperAt(std::u16string_view s, size_t i) {

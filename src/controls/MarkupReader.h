@@ -49,8 +49,8 @@ enum class TTagKind {
 
 struct TMarkupToken {
     bool IsTag = false;
-    std::u16string Text;   // a text run with its entities replaced, or the tag without "<" and ">"
-    bool Closing = false;  // "</...>" of at least four characters
+    std::u16string Text;  // a text run with its entities replaced, or the tag without "<" and ">"
+    bool Closing = false; // "</...>" of at least four characters
     TTagKind Kind = TTagKind::Unknown;
 };
 
@@ -68,7 +68,8 @@ TTagKind IdentifyTag(std::u16string_view tagBody);
 
 // The value of attribute `name` (upper case) in a tag: the name is searched anywhere in the
 // upper-cased tag text, the value follows the first "=" after it. With `keepCase` the value keeps
-// the tag's own letters; otherwise it is upper case. Empty optional: the name or its "=" is missing.
+// the tag's own letters; otherwise it is upper case. Empty optional: the name or its "=" is
+// missing.
 std::optional<std::u16string> ReadAttribute(std::u16string_view tag, std::u16string_view name,
                                             bool keepCase = false);
 

@@ -11,8 +11,8 @@ int FontHeightFromPoints(int points) {
 
 int FontPointsFromHeight(int height) {
     const long long scaled = static_cast<long long>(-height) * 72;
-    const long long rounded = scaled >= 0 ? (scaled + 48) / kDesignPixelsPerInch
-                                          : (scaled - 48) / kDesignPixelsPerInch;
+    const long long rounded =
+        scaled >= 0 ? (scaled + 48) / kDesignPixelsPerInch : (scaled - 48) / kDesignPixelsPerInch;
     return static_cast<int>(rounded);
 }
 

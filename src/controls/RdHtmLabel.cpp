@@ -19,7 +19,9 @@ TRdHtmLabelLink::TRdHtmLabelLink(TRdHtmLabelLinks& owner, const TFontData& label
     fontHover_.OnChange = [this] { Repaint(); };
 }
 
-int TRdHtmLabelLink::Index() const { return owner_.IndexOf(*this); }
+int TRdHtmLabelLink::Index() const {
+    return owner_.IndexOf(*this);
+}
 
 void TRdHtmLabelLink::Repaint() {
     TRdHtmLabel& label = owner_.Label();
@@ -143,7 +145,7 @@ void TRdHtmLabel::Loaded() {
     }
 }
 
-THtmLayout TRdHtmLabel::Layout(ICanvas& canvas, const TFontData& font) {
+THtmLayout TRdHtmLabel::BuildLayout(ICanvas& canvas, const TFontData& font) {
     const TPreprocessedMarkup text = PreprocessMarkup(Caption(), ShowAccelChar());
     TLayoutOptions options = BaseOptions();
     options.Accelerators = text.Accelerators;
@@ -153,7 +155,8 @@ THtmLayout TRdHtmLabel::Layout(ICanvas& canvas, const TFontData& font) {
     styles.reserve(static_cast<size_t>(links_.Count()));
     for (int i = 0; i < links_.Count(); ++i) {
         const TRdHtmLabelLink& item = links_[i];
-        styles.push_back({item.Font().Data(), item.FontHover().Data(), item.ColorBg(), item.MaxLine()});
+        styles.push_back(
+            {item.Font().Data(), item.FontHover().Data(), item.ColorBg(), item.MaxLine()});
     }
     THtmLayout layout = LayoutMarkup(canvas, text.Text, font, options, TextRect(), styles, hover_);
     for (int i = 0; i < links_.Count(); ++i) {
@@ -168,11 +171,11 @@ THtmLayout TRdHtmLabel::LayoutText(ICanvas& canvas) {
     if (!Enabled()) {
         font.Color = FontDisabledColor();
     }
-    return Layout(canvas, font);
+    return BuildLayout(canvas, font);
 }
 
 void TRdHtmLabel::PaintText(ICanvas& canvas, const TFontData& font) {
-    const THtmLayout layout = Layout(canvas, font);
+    const THtmLayout layout = BuildLayout(canvas, font);
     ApplyAutoSize(layout.TextHeight);
     PaintLayout(canvas, layout);
 }
@@ -192,7 +195,9 @@ int TRdHtmLabel::HitTestHost(int x, int y, TRect* anchorRect) {
     return HitTest(*canvas, x, y, anchorRect);
 }
 
-void TRdHtmLabel::MouseEnter() { hover_ = -1; }
+void TRdHtmLabel::MouseEnter() {
+    hover_ = -1;
+}
 
 void TRdHtmLabel::MouseLeave() {
     lastX_ = -1;
@@ -262,7 +267,9 @@ void TRdHtmLabel::MouseMove(int x, int y) {
     }
 }
 
-void TRdHtmLabel::MouseDown(int x, int y) { pressed_ = HitTestHost(x, y, nullptr); }
+void TRdHtmLabel::MouseDown(int x, int y) {
+    pressed_ = HitTestHost(x, y, nullptr);
+}
 
 void TRdHtmLabel::MouseUp(int x, int y) {
     const int pressed = pressed_;

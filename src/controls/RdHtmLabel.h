@@ -133,7 +133,8 @@ public:
     // The hint after OnShowHint; empty when none is to be shown.
     std::u16string HintToShow(int x, int y);
 
-    // After loading from a form file: item fonts take the label's font for what the file left unset.
+    // After loading from a form file: item fonts take the label's font for what the file left
+    // unset.
     void Loaded();
 
 protected:
@@ -141,7 +142,7 @@ protected:
     void PaintText(ICanvas& canvas, const TFontData& font) override;
 
 private:
-    THtmLayout Layout(ICanvas& canvas, const TFontData& font);
+    THtmLayout BuildLayout(ICanvas& canvas, const TFontData& font);
     int HitTestHost(int x, int y, TRect* anchorRect);
 
     std::vector<std::u16string> lines_;

@@ -21,9 +21,9 @@ std::vector<TMarkupToken> Tokens(std::u16string_view text) {
 TEST(Preprocess, EntitiesRepeatUntilNoneApplies) {
     EXPECT_EQ(PreprocessMarkup(u"a &amp; b", true).Text, u"a && b");
     EXPECT_EQ(PreprocessMarkup(u"&amp;amp;", true).Text, u"&&&");
-    EXPECT_EQ(PreprocessMarkup(u"&quot;x&quot; &sect;&permil;&reg;&copy;&para;&trade;&euro;", true)
-                  .Text,
-              u"\"x\" \u00A7\u2030\u00AE\u00A9\u00B6\u2122\u20AC");
+    EXPECT_EQ(
+        PreprocessMarkup(u"&quot;x&quot; &sect;&permil;&reg;&copy;&para;&trade;&euro;", true).Text,
+        u"\"x\" \u00A7\u2030\u00AE\u00A9\u00B6\u2122\u20AC");
     // Run entities are left for the text runs.
     EXPECT_EQ(PreprocessMarkup(u"&lt;&nbsp;", true).Text, u"&lt;&nbsp;");
 }
@@ -131,7 +131,9 @@ struct ColorCase {
 
 class ColorValues : public testing::TestWithParam<ColorCase> {};
 
-TEST_P(ColorValues, HexPairsAndNames) { EXPECT_EQ(ParseColorValue(GetParam().value), GetParam().color); }
+TEST_P(ColorValues, HexPairsAndNames) {
+    EXPECT_EQ(ParseColorValue(GetParam().value), GetParam().color);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Colors, ColorValues,
@@ -143,10 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ColorCase{u"clBackground", SystemColor(1)},
                     ColorCase{u"clHighlight", SystemColor(13)},
                     ColorCase{u"clInfoBk", SystemColor(24)},
-                    ColorCase{u"cl3DDkShadow", SystemColor(21)},
-                    ColorCase{u"clHotLight", clBlack}, ColorCase{u"tomato", clBlack},
-                    ColorCase{u"", clBlack}, ColorCase{u"#FFF", clBlack},
-                    ColorCase{u"#GG0000", clBlack}));
+                    ColorCase{u"cl3DDkShadow", SystemColor(21)}, ColorCase{u"clHotLight", clBlack},
+                    ColorCase{u"tomato", clBlack}, ColorCase{u"", clBlack},
+                    ColorCase{u"#FFF", clBlack}, ColorCase{u"#GG0000", clBlack}));
 
 TEST(Colors, SystemColorEncoding) {
     EXPECT_EQ(static_cast<uint32_t>(clHotLight), 0xFF00001Au);

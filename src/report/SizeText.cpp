@@ -1,6 +1,5 @@
 #include "report/SizeText.h"
 #include "platform/Text.h"
-#include <cmath>
 
 namespace pv {
 
@@ -74,21 +73,6 @@ double DosDateTimeToValue(uint16_t dosDate, uint16_t dosTime) {
     const int y = year - 1;
     const int days = 365 * y + y / 4 - y / 100 + y / 400 + dayOfYear - 693594;
     return days + (hour * 3600 + minute * 60 + second) / 86400.0;
-}
-
-CivilDate DateOfValue(double value) {
-    // Days since 1970-01-01, then the proleptic Gregorian civil date of that day number.
-    long long z = static_cast<long long>(std::floor(value)) - 25569 + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    CivilDate date;
-    date.Day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    date.Month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    date.Year = static_cast<int>(yoe + era * 400 + (date.Month <= 2 ? 1 : 0));
-    return date;
 }
 
 } // namespace pv

@@ -16,12 +16,4 @@ std::u16string SizeText(uint64_t bytes, char16_t decimalSeparator);
 // range (month 0, 30 February, 24 o'clock ...).
 double DosDateTimeToValue(uint16_t dosDate, uint16_t dosTime);
 
-struct CivilDate {
-    int Year = 1899;
-    int Month = 12;
-    int Day = 30;
-};
-// Calendar date of a date-time value (the fraction, the time of day, is dropped).
-CivilDate DateOfValue(double value);
-
 } // namespace pv

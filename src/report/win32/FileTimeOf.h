@@ -1,0 +1,14 @@
+#pragma once
+// A file's creation or last-write date as the memory-dump listing shows it.
+#include <string>
+
+namespace pv {
+
+enum class FileTimeKind { Creation, LastWrite, LastAccess };
+
+// Local date-time value of the file's time at two-second (MS-DOS) resolution; 0 when the path is
+// not found (wildcards are honoured: the first match counts) or the time cannot be converted
+// (before 1980 or after 2107).
+double FileTimeOf(const std::u16string& path, FileTimeKind which);
+
+} // namespace pv

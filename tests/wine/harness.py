@@ -1,0 +1,424 @@
+"""Wine test harness: throwaway prefixes seeded as sample machines, and the real exe driven through
+the UI driver (tools/uidriver).
+
+    import harness
+    from machine import Machine, PRODUCT_USER          # tools/sample is on sys.path
+
+    m = default_machine()                               # or Machine() for a bare machine
+    m.file(PRODUCT_USER + r'\\Logs\\Main\\20240131.log', 'x')
+    with harness.Prefix(m) as px:                       # fresh prefix from the template + Xvfb
+        res = px.run_tool(hold_job_ms=1500)             # press, wait for "Completed", press OK
+        self.assertEqual(res['message']['text'], ...)
+        members = harness.archive_members(px.archive_path())
+        text = harness.read_report(os.path.join(px.log_folder(), 'FileList.txt'))
+
+A Prefix copies build/wine-template (made once per Wine version: 64-bit, Windows 10 reported,
+no Mono/Gecko, real Desktop/Documents/Downloads folders) into build/wine-prefixes/, starts its own
+Xvfb display and a persistent wineserver, applies the machine, and on exit kills its wineserver
+and Xvfb and deletes the copy (PV_KEEP_PREFIX=1 keeps it for a post-mortem).
+
+Environment: PV_BUILD_DIR (win32 build with PlenviaHelper.exe and tools/*.exe; default
+build/win32), PV_SOURCE_DIR, PV_OUT_DIR (default <repo>/out), PV_WINE_TEMPLATE.
+Costs: template ~25 s once; each Prefix ~2-4 s; each run_tool ~2-4 s plus the job's own time.
+"""
+
+import datetime as _dt
+import fcntl
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.environ.get('PV_SOURCE_DIR') or os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(REPO, 'tools', 'sample'))
+
+import machine as _machine  # noqa: E402  (needs the path above)
+from machine import Machine  # noqa: E402,F401  (re-exported for tests)
+
+BUILD_DIR = os.environ.get('PV_BUILD_DIR') or os.path.join(REPO, 'build', 'win32')
+OUT_DIR = os.environ.get('PV_OUT_DIR') or os.path.join(REPO, 'out')
+TEMPLATE = os.environ.get('PV_WINE_TEMPLATE') or os.path.join(REPO, 'build', 'wine-template')
+PREFIXES = os.path.join(os.path.dirname(TEMPLATE), 'wine-prefixes')
+TOOL_EXE = 'PlenviaHelper.exe'
+MAIN_CAPTION = 'Orvix Plenvia Helper'
+
+_BASE_ENV = {
+    'WINEDEBUG': '-all',
+    'WINEDLLOVERRIDES': 'mscoree=;mshtml=',
+    'WINEARCH': 'win64',
+}
+# Files of the template that a prefix shares by hard link: system libraries Wine never rewrites
+# in place. Everything else (registry, profile, ini files) is copied.
+_SHARED_DIRS = ('drive_c/windows/system32', 'drive_c/windows/syswow64', 'drive_c/windows/winsxs')
+_SHARED_EXT = re.compile(r'(?i)\.(dll|exe|sys|drv|ocx|cpl|acm|ax|tlb|nls|mui|com|ds|msstyles|'
+                         r'vxd|ttf|fon)$')
+
+
+def build_file(*parts):
+    """A file of the win32 build, e.g. build_file('tools', 'uidriver.exe')."""
+    return os.path.join(BUILD_DIR, *parts)
+
+
+def wine_version():
+    return subprocess.run(['wine', '--version'], capture_output=True, text=True,
+                          check=True).stdout.strip()
+
+
+class Display:
+    """An Xvfb server on a free display number (chosen by Xvfb itself)."""
+
+    def __init__(self):
+        r, w = os.pipe()
+        self.proc = subprocess.Popen(
+            ['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        data = b''
+        with os.fdopen(r, 'rb') as f:
+            while not data.endswith(b'\n'):
+                chunk = f.read(1)
+                if not chunk:
+                    break
+                data += chunk
+        if not data.strip():
+            self.proc.kill()
+            raise RuntimeError('Xvfb did not start')
+        self.name = ':' + data.decode().strip()
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def _run(cmd, env, timeout=300, check=True):
+    # Output goes through files, not pipes: Wine's background processes (services, explorer)
+    # inherit the descriptors and would keep a pipe open long after the command ended.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run(cmd, env=env, stdout=out, stderr=err, timeout=timeout).returncode
+        out.seek(0)
+        err.seek(0)
+        res = subprocess.CompletedProcess(cmd, code, out.read(), err.read())
+    if check and res.returncode != 0:
+        raise RuntimeError('%s failed (%d): %s' % (' '.join(cmd), res.returncode,
+                                                   res.stderr.decode(errors='replace')[-2000:]))
+    return res
+
+
+def ensure_template():
+    """Makes build/wine-template when it is missing or was made by another Wine version.
+    Safe to call from parallel tests (file lock); returns its path."""
+    version = wine_version()
+    marker = os.path.join(TEMPLATE, '.pv-wine-version')
+    os.makedirs(os.path.dirname(TEMPLATE), exist_ok=True)
+    with open(TEMPLATE + '.lock', 'w') as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            with open(marker) as f:
+                if f.read().strip() == version:
+                    return TEMPLATE
+        except OSError:
+            pass
+        _make_template(version)
+    return TEMPLATE
+
+
+def _make_template(version):
+    staging = TEMPLATE + '.new'
+    shutil.rmtree(staging, ignore_errors=True)
+    display = Display()
+    env = dict(os.environ, WINEPREFIX=staging, DISPLAY=display.name, **_BASE_ENV)
+    try:
+        _run(['wineboot', '-i'], env)
+        _run(['wineserver', '-w'], env)
+        _run(['wine', 'reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', 'win10', '/f'],
+             env)
+        _run(['wineserver', '-w'], env)
+    finally:
+        _run(['wineserver', '-k'], env, check=False)
+        display.close()
+    # Profile folders that Wine links to $HOME become real folders, so nothing a test writes
+    # leaves the prefix.
+    users = os.path.join(staging, 'drive_c', 'users')
+    for user in os.listdir(users):
+        home = os.path.join(users, user)
+        for entry in os.listdir(home):
+            path = os.path.join(home, entry)
+            if os.path.islink(path):
+                os.unlink(path)
+                os.mkdir(path)
+    with open(os.path.join(staging, '.pv-wine-version'), 'w') as f:
+        f.write(version + '\n')
+    shutil.rmtree(TEMPLATE, ignore_errors=True)
+    os.rename(staging, TEMPLATE)
+
+
+def _copy_prefix(src, dst):
+    def copy(s, d):
+        rel = os.path.relpath(s, src)
+        if rel.startswith(_SHARED_DIRS) and _SHARED_EXT.search(s):
+            os.link(s, d)
+        else:
+            shutil.copy2(s, d)
+    shutil.copytree(src, dst, symlinks=True, copy_function=copy)
+
+
+class Prefix:
+    """A fresh Wine prefix seeded with `machine` (a tools/sample Machine, or None), with its own
+    Xvfb display. Use as a context manager. Attributes: path (prefix folder), display (':N'),
+    env (environment for wine), today (date the machine was built for)."""
+
+    def __init__(self, machine=None, name=None):
+        self.machine = machine
+        self.name = re.sub(r'[^A-Za-z0-9_.-]', '_', name or 'px')
+        self.path = None
+        self.display = None
+        self._xvfb = None
+        self.today = getattr(machine, 'today', None) or _dt.date.today()
+        self.timings = {}
+
+    # ----- lifetime -------------------------------------------------------------------------
+    def __enter__(self):
+        t0 = time.monotonic()
+        ensure_template()
+        os.makedirs(PREFIXES, exist_ok=True)
+        self.path = tempfile.mkdtemp(prefix=self.name + '-', dir=PREFIXES)
+        os.rmdir(self.path)
+        try:
+            _copy_prefix(TEMPLATE, self.path)
+            self._xvfb = Display()
+            self.display = self._xvfb.name
+            self.env = dict(os.environ, WINEPREFIX=self.path, DISPLAY=self.display, **_BASE_ENV)
+            _run(['wineserver', '-p'], self.env)
+            self.timings['prefix_s'] = round(time.monotonic() - t0, 2)
+            if self.machine is not None:
+                t1 = time.monotonic()
+                self.machine.apply(self)
+                self.timings['machine_s'] = round(time.monotonic() - t1, 2)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        if self.path and os.path.isdir(self.path):
+            _run(['wineserver', '-k'], self.env if self.display else
+                 dict(os.environ, WINEPREFIX=self.path), check=False)
+        if self._xvfb:
+            self._xvfb.close()
+            self._xvfb = None
+        if self.path and not os.environ.get('PV_KEEP_PREFIX'):
+            shutil.rmtree(self.path, ignore_errors=True)
+        return False
+
+    # ----- paths ----------------------------------------------------------------------------
+    def unix_path(self, winpath):
+        """The Unix path of a Windows path in this prefix (C:\\ -> drive_c, Z:\\ -> /). Existing
+        components are matched ignoring case, as Windows does; %VARS% expand (see machine.py)."""
+        winpath = _machine.expand(winpath).replace('/', '\\')
+        mo = re.match(r'^([A-Za-z]):\\?(.*)$', winpath)
+        if not mo:
+            raise ValueError('not an absolute Windows path: %r' % winpath)
+        drive, rest = mo.group(1).lower(), mo.group(2)
+        if drive == 'z':
+            base = '/'
+        elif drive == 'c':
+            base = os.path.join(self.path, 'drive_c')
+        else:
+            base = os.path.realpath(os.path.join(self.path, 'dosdevices', drive + ':'))
+        for part in [p for p in rest.split('\\') if p]:
+            candidate = os.path.join(base, part)
+            if not os.path.lexists(candidate) and os.path.isdir(base):
+                lower = part.lower()
+                for entry in os.listdir(base):
+                    if entry.lower() == lower:
+                        candidate = os.path.join(base, entry)
+                        break
+            base = candidate
+        return base
+
+    def win_path(self, unixpath):
+        """The Windows path of a Unix path (C:\\... inside drive_c, else Z:\\...)."""
+        unixpath = os.path.abspath(unixpath)
+        drive_c = os.path.join(self.path, 'drive_c')
+        if unixpath == drive_c or unixpath.startswith(drive_c + os.sep):
+            return 'C:\\' + os.path.relpath(unixpath, drive_c).replace('/', '\\').lstrip('.')
+        return 'Z:' + unixpath.replace('/', '\\')
+
+    def archive_path(self, date=None):
+        """Unix path of Desktop\\pv_info_<yyyymmdd>_i.zip (default: today's local date)."""
+        date = date or _dt.date.today()
+        return self.unix_path(_machine.DESKTOP + '\\pv_info_%s_i.zip' % date.strftime('%Y%m%d'))
+
+    def log_folder(self):
+        """Unix path of the product's per-user log folder (the tool's reports go here)."""
+        return self.unix_path(_machine.LOG_FOLDER)
+
+    # ----- running --------------------------------------------------------------------------
+    def wine(self, args, check=True, timeout=300):
+        """Runs `wine ARGS...` in this prefix; returns the CompletedProcess (bytes output)."""
+        return _run(['wine'] + list(args), self.env, timeout=timeout, check=check)
+
+    def install(self, unix_src, winfolder, name=None):
+        """Copies a Unix file into a Windows folder of the prefix; returns its Windows path."""
+        winpath = winfolder.rstrip('\\') + '\\' + (name or os.path.basename(unix_src))
+        dst = self.unix_path(winpath)
+        os.makedirs(os.path.dirname(dst), exist_ok=True)
+        if os.path.lexists(dst):
+            os.unlink(dst)
+        shutil.copy2(unix_src, dst)
+        return winpath
+
+    def install_tool(self, folder=None):
+        """Copies the built PlenviaHelper.exe into `folder` (default: the user's Downloads)."""
+        return self.install(build_file(TOOL_EXE), folder or _machine.DOWNLOADS)
+
+    def install_sorrel(self, folder):
+        """Copies the Sorrel.exe test double into `folder`; it appends each command line it gets
+        to sorrel-calls.txt beside itself. Returns its Windows path."""
+        return self.install(build_file('tools', 'Sorrel.exe'), folder)
+
+    def screenshot(self, name):
+        """Saves the whole display as out/screenshots/<name>.png; returns the path."""
+        folder = os.path.join(OUT_DIR, 'screenshots')
+        os.makedirs(folder, exist_ok=True)
+        png = os.path.join(folder, name + '.png')
+        xwd = subprocess.run(['xwd', '-root', '-silent', '-display', self.display],
+                             capture_output=True, check=True)
+        subprocess.run(['/usr/bin/convert', 'xwd:-', png], input=xwd.stdout, check=True)
+        return png
+
+    def run_tool(self, press=True, close_mid_job=None, hold_job_ms=None, exe=None, exe_dir=None,
+                 cwd=None, actions=(), on_window=None, on_message=None, screenshot=None,
+                 message_screenshot=None, timeout=120, check=True):
+        """Runs the exe through the UI driver and returns its JSON report as a dict.
+
+        press=True: click btnSave, sample lblWaiting/btnSave, read the "Completed" message,
+          press OK, wait for the exit. Keys: window{caption, client[w,h], style, controls[{class,
+          text, id, visible, enabled, rect[l,t,w,h]}]}, frames, frame_ms,
+          button_disabled_during_job, label_shown_during_job, message{caption, text,
+          owned_by_window}, press_to_message_ms, exit_code, process_ended, ok, errors.
+        press=False: only the window is reported; then it is closed (WM_CLOSE).
+        close_mid_job=MS: press, close the window MS ms later; keys message_box_seen,
+          process_ended, close_to_exit_ms.
+        hold_job_ms=MS: threads the tool starts after the press stay suspended for MS ms (until
+          the window is gone with close_mid_job), so the job is seen running however short it is.
+        exe / exe_dir: the tool's Windows path, or a folder to copy it into (default Downloads).
+        actions: extra driver actions run before the press, e.g. ['click', '150', '40'].
+        on_window(px) / on_message(px): called while the window, resp. the message, is shown.
+        screenshot / message_screenshot: names of PNGs taken at those moments (out/screenshots).
+        check: raise AssertionError when the driver reports a failure.
+        """
+        if exe is None:
+            exe = self.install_tool(exe_dir)
+        driver = self.install(build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
+                              'pv-uidriver.exe')
+        signals = tempfile.mkdtemp(prefix='signals-', dir=self.path)
+        pauses = {}
+        if on_window or screenshot or not press:
+            pauses['ready'] = (on_window, screenshot)
+        if on_message or message_screenshot:
+            pauses['message'] = (on_message, message_screenshot)
+        cmd = ['wine', driver, '--timeout', str(timeout), '--signal-dir', self.win_path(signals)]
+        for stage in pauses:
+            cmd += ['--pause-at', stage]
+        if hold_job_ms:
+            cmd += ['--hold-job', str(int(hold_job_ms))]
+        if cwd:
+            cmd += ['--cwd', cwd]
+        cmd.append(exe)
+        cmd += list(actions)
+        if close_mid_job is not None:
+            cmd += ['close-mid-job', str(int(close_mid_job))]
+        elif press:
+            cmd.append('press')
+        else:
+            cmd.append('close')
+        out_file = tempfile.TemporaryFile()
+        err_file = tempfile.TemporaryFile()
+        proc = subprocess.Popen(cmd, env=self.env, stdout=out_file, stderr=err_file)
+        deadline = time.monotonic() + timeout * 3 + 60
+        callback_error = None
+        try:
+            while proc.poll() is None:
+                for stage in list(pauses):
+                    if os.path.exists(os.path.join(signals, stage + '.reached')):
+                        func, shot = pauses.pop(stage)
+                        try:
+                            if shot:
+                                self.screenshot(shot)
+                            if func:
+                                func(self)
+                        except BaseException as e:  # still let the tool end
+                            callback_error = callback_error or e
+                        open(os.path.join(signals, stage + '.go'), 'w').close()
+                if time.monotonic() > deadline:
+                    proc.kill()
+                    raise AssertionError('UI driver did not finish: %s' % ' '.join(cmd))
+                time.sleep(0.02)
+            out_file.seek(0)
+            err_file.seek(0)
+            out, err = out_file.read(), err_file.read()
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            out_file.close()
+            err_file.close()
+            shutil.rmtree(signals, ignore_errors=True)
+        text = out.decode('utf-8', errors='replace')
+        try:
+            result = json.loads(text.strip().splitlines()[-1])
+        except (ValueError, IndexError):
+            raise AssertionError('UI driver printed no JSON (exit %d): %s %s'
+                                 % (proc.returncode, text, err.decode(errors='replace')))
+        if callback_error is not None:
+            raise callback_error
+        if check and not result.get('ok'):
+            raise AssertionError('UI driver reported a failure: %s' % json.dumps(result))
+        return result
+
+
+# ----- reading results -------------------------------------------------------------------------
+def read_report(path):
+    """A report file's text: checks the FF FE byte-order mark and decodes UTF-16LE (line ends
+    stay CR LF)."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    if not data.startswith(b'\xff\xfe'):
+        raise AssertionError('%s does not start with the UTF-16LE byte-order mark' % path)
+    return data[2:].decode('utf-16-le')
+
+
+def archive_members(path):
+    """Member names of a ZIP archive in their stored order (backslashes as stored)."""
+    with zipfile.ZipFile(path) as z:
+        return [info.filename for info in z.infolist()]
+
+
+def archive_read(path, member):
+    """The bytes of one member (the first of that name)."""
+    with zipfile.ZipFile(path) as z:
+        for info in z.infolist():
+            if info.filename == member:
+                return z.read(info)
+    raise KeyError(member)
+
+
+def control(result, cls=None, text=None):
+    """The first control of run_tool(...)['window'] with this class (case-insensitive) and
+    text; None when there is none."""
+    for c in result.get('window', {}).get('controls', []):
+        if (cls is None or c['class'].lower() == cls.lower()) and (text is None or c['text'] == text):
+            return c
+    return None

@@ -100,6 +100,7 @@ def ok(body, status='200 OK'):
 def writers_machine(server, ping_host='localhost'):
     m = Machine()
     sw.seed(m)
+    sw.seed_dumps(m)
     m.reg(MAIN_UNINSTALL, 'DisplayIcon', 'REG_SZ', APP_FOLDER + r'\Plenvia.exe')
     for name, data in APP_FILES.items():
         m.file(APP_FOLDER + '\\' + name, data)
@@ -273,6 +274,50 @@ class WritersOnSampleMachine(unittest.TestCase):
             self.assertLess(elapsed, 30 + 45)
             self.assertNotIn('NetInfo.txt', harness.archive_members(px.archive_path()))
             self.assertTrue(os.path.isfile(os.path.join(logs, 'NetInfo.txt')))
+
+
+class EditionListingsOnDefaultMachine(unittest.TestCase):
+    def test_beta_and_games_store_listings(self):
+        import default_machine as dm
+        server = AddressServer()
+        self.addCleanup(server.close)
+        server.routes['/all'] = ok(b'ip=198.51.100.4\n')
+        m = dm.default_machine()
+        m.reg(OVERRIDE_KEY, 'PingHost', 'REG_SZ', 'localhost')
+        m.reg(OVERRIDE_KEY, 'AddressService', 'REG_SZ', '127.0.0.1:%d' % server.port)
+        with harness.Prefix(m, 'writers-editions') as px:
+            px.run_tool()
+            members = harness.archive_members(px.archive_path())
+            shared = [sw.DOWNLOAD_FOLDER + '\\' + n for n in sw.DOWNLOAD_FILES] + \
+                     [sw.BACKUP_FOLDER + '\\' + n for n in sw.BACKUP_FILES]
+            targets = {'FileList_beta.txt': dm.BETA_DIR,
+                       'FileList_lumen3.txt': dm.EDITION_DIRS['Lumen App 612830'],
+                       'FileList_lumen5.txt': dm.EDITION_DIRS['Lumen App 739520']}
+            for name, folder in targets.items():
+                rows = listing(px, name)
+                self.assertIn(name, members)
+                for path, size, _, digest in rows:
+                    self.assertTrue(path.startswith(folder + '\\') or path in shared, path)
+                    with open(px.unix_path(path), 'rb') as f:
+                        data = f.read()
+                    # Every line of these listings has its digest, shared folders' files too.
+                    self.assertEqual((size, digest), (len(data), hashlib.md5(data).hexdigest().upper()),
+                                     path)
+                self.assertEqual(len([r for r in rows if r[0] in shared]), len(shared))
+            for name in ('FileList_lumen4.txt', 'FileList_lumen.txt'):
+                self.assertNotIn(name, members)
+
+            # The beta edition goes away: its listing is deleted, not left for the next archive.
+            beta = px.unix_path(dm.BETA_DIR)
+            for root, dirs, files in os.walk(beta, topdown=False):
+                for f in files:
+                    os.unlink(os.path.join(root, f))
+                for d in dirs:
+                    os.rmdir(os.path.join(root, d))
+            os.rmdir(beta)
+            px.run_tool()
+            self.assertFalse(os.path.exists(os.path.join(px.log_folder(), 'FileList_beta.txt')))
+            self.assertNotIn('FileList_beta.txt', harness.archive_members(px.archive_path()))
 
 
 class LargeFileDigest(unittest.TestCase):

@@ -1,6 +1,7 @@
 """Sample data of the report writers: the driver folders named in Prefs.ini [Drivers] (download
-folder and driver-backup folder with its Vault.ini and Vault.json), backup and game-boost logs,
-crash dumps (minidumps and a full dump) and the product's registry values dumped to pvreg.txt.
+folder and driver-backup folder with its Vault.ini and Vault.json), backup and game-boost logs
+and the product's registry values dumped to pvreg.txt; `seed_dumps` adds crash dumps (minidumps
+and a full dump) to a machine without the default machine's dumps.
 
 Names and contents are module constants so tests can check reports against them.
 """
@@ -77,7 +78,7 @@ def seed_registry(m):
 
 
 def seed(m):
+    # The default machine's crash dumps come from seed_sysinfo; seed_dumps serves bare machines.
     seed_drivers(m)
     seed_logs(m)
-    seed_dumps(m)
     seed_registry(m)

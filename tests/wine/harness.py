@@ -288,6 +288,12 @@ class Prefix:
         to sorrel-calls.txt beside itself. Returns its Windows path."""
         return self.install(build_file('tools', 'Sorrel.exe'), folder)
 
+    def driver_actions(self):
+        """Names of the actions the built UI driver knows (others add actions over time)."""
+        driver = self.install(build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
+                              'pv-uidriver.exe')
+        return json.loads(self.wine([driver, '--list']).stdout.decode().strip().splitlines()[-1])
+
     def screenshot(self, name):
         """Saves the whole display as out/screenshots/<name>.png; returns the path."""
         folder = os.path.join(OUT_DIR, 'screenshots')
@@ -356,6 +362,7 @@ class Prefix:
                         func, shot = pauses.pop(stage)
                         try:
                             if shot:
+                                time.sleep(0.7)  # the window is up; let it finish painting
                                 self.screenshot(shot)
                             if func:
                                 func(self)

@@ -196,6 +196,12 @@ class Machine:
         self.ops.append(('ini', expand(winpath), section, key, value))
         return self
 
+    def readonly(self, winpath):
+        """Sets the read-only attribute of a file once everything else is written (works for
+        files assembled by ini() too)."""
+        self.ops.append(('readonly', expand(winpath)))
+        return self
+
     def folder(self, winpath, mtime=None):
         self.ops.append(('folder', expand(winpath), mtime))
         return self
@@ -217,8 +223,12 @@ class Machine:
         wine(args, check=True)); registry in one import per view."""
         inis = {}
         dir_times = []
+        readonly_paths = []
         for op in self.ops:
             kind = op[0]
+            if kind == 'readonly':
+                readonly_paths.append(op[1])
+                continue
             if kind == 'ini':
                 _, path, section, key, value = op
                 inis.setdefault(path, {}).setdefault(section, {})[key] = value
@@ -253,6 +263,9 @@ class Machine:
             text = ''.join('[%s]\r\n' % s + ''.join('%s=%s\r\n' % kv for kv in keys.items()) + '\r\n'
                            for s, keys in sections.items())
             _write(prefix.unix_path(path), text.encode('cp1252', errors='replace'))
+        # Wine reports FILE_ATTRIBUTE_READONLY for a file without write permission.
+        for path in readonly_paths:
+            os.chmod(prefix.unix_path(path), 0o444)
         # Folder times last: writing inside a folder changes its time.
         for path, mtime in sorted(dir_times, key=lambda t: -len(t[0])):
             _set_mtime(path, mtime)

@@ -20,7 +20,7 @@ int Usage(const std::string& why) {
     std::string text = "uidriver: " + why +
                        "\nusage: uidriver [--timeout S] [--hold-job MS] [--signal-dir DIR] "
                        "[--pause-at ready|message]... [--cwd DIR] [--close-mid-job MS] "
-                       "[--no-press] EXE [ACTION ARGS...]...\nactions:\n";
+                       "[--no-press] EXE [ACTION ARGS...]...\n       uidriver --list\nactions:\n";
     for (const auto& a : AllActions()) {
         text +=
             std::string("  ") + a.name + " (" + std::to_string(a.argc) + " args): " + a.help + "\n";
@@ -56,6 +56,15 @@ int wmain(int argc, wchar_t** argv) {
         }
         const wchar_t* v = nullptr;
         DWORD n = 0;
+        if (a == L"--list") {
+            // The actions this build knows, as a JSON array (for tests that need a newer one).
+            Json names = Json::Array();
+            for (const auto& action : AllActions()) {
+                names.Push(Json(action.name));
+            }
+            Print(names.Dump() + "\n");
+            return 0;
+        }
         if (a == L"--no-press") {
             steps.push_back({FindAction("wait-signal"), {L"done"}});
             steps.push_back({FindAction("close"), {}});

@@ -1,0 +1,136 @@
+"""The report window on the real exe: layout, the press with its completion message, the waiting
+animation, closing while the job runs, and the settings file made writable at start-up."""
+
+import datetime as dt
+import os
+import stat
+import unittest
+
+import harness
+from default_machine import default_machine
+from machine import PRODUCT_USER
+
+WS_MAXIMIZEBOX = 0x00010000
+WS_MINIMIZEBOX = 0x00020000
+WS_THICKFRAME = 0x00040000
+WS_SYSMENU = 0x00080000
+
+CYCLE = ['>>========', '=>>=======', '==>>======', '===>>=====', '====>>====', '=====>>===',
+         '======>>==', '=======>>=', '========>>', '>========>']
+HOLD_MS = 1500  # the job's threads stay suspended this long: about 15 animation ticks
+
+
+def completion_text(day):
+    return ('Report file has been saved to desktop\rFilename : pv_info_%s_i.zip'
+            % day.strftime('%Y%m%d'))
+
+
+class WindowTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.px = harness.Prefix(default_machine(), name='window').__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.px.__exit__(None, None, None)
+
+    def test_window_layout_before_the_press(self):
+        res = self.px.run_tool(press=False, screenshot='window-idle')
+        w = res['window']
+        self.assertEqual(w['caption'], harness.MAIN_CAPTION)
+        self.assertEqual(w['client'], [337, 142])
+        self.assertTrue(w['style'] & WS_SYSMENU and w['style'] & WS_MINIMIZEBOX)
+        self.assertFalse(w['style'] & (WS_MAXIMIZEBOX | WS_THICKFRAME))
+        # Centred on the 1024 x 768 screen of the test display.
+        left, top, width, height = w['rect']
+        self.assertLessEqual(abs(left + width / 2 - 512), 1)
+        self.assertLessEqual(abs(top + height / 2 - 384), 1)
+        button = harness.control(res, 'Button', 'Click here to save report')
+        self.assertIsNotNone(button, w['controls'])
+        self.assertEqual(button['rect'], [80, 71, 177, 33])
+        self.assertTrue(button['visible'] and button['enabled'])
+        waiting = harness.control(res, text='==========')
+        self.assertIsNotNone(waiting, w['controls'])
+        self.assertEqual(waiting['rect'], [80, 103, 177, 13])
+        self.assertFalse(waiting['visible'])
+        link = [c for c in w['controls'] if 'Privacy Policy' in c['text']]
+        if link:  # the mark-up label may draw its text itself
+            self.assertEqual(link[0]['rect'], [24, 16, 289, 49])
+        self.assertEqual(res['exit_code'], 0)
+
+    def test_press_shows_completion_with_todays_archive_and_disables_the_button(self):
+        day = dt.date.today()
+        res = self.px.run_tool(hold_job_ms=HOLD_MS)
+        if dt.date.today() != day:
+            self.skipTest('the date changed during the run')
+        self.assertEqual(res['message']['caption'], 'Completed')
+        self.assertEqual(res['message']['text'], completion_text(day))
+        self.assertTrue(res['message']['owned_by_window'])
+        self.assertGreaterEqual(res['threads_held'], 1, 'the job thread was never seen')
+        self.assertTrue(res['button_disabled_during_job'])
+        self.assertTrue(res['label_shown_during_job'])
+        # Before the message the window is back to idle: button enabled, label hidden.
+        self.assertTrue(res['button_enabled_at_message'])
+        self.assertFalse(res['label_visible_at_message'])
+        self.assertTrue(res['process_ended'])
+        self.assertEqual(res['exit_code'], 0)
+
+    def test_animation_frames_appear_in_order(self):
+        res = self.px.run_tool(hold_job_ms=HOLD_MS)
+        frames, times = res['frames'], res['frame_ms']
+        self.assertEqual(frames[0], '==========')
+        # While the job is held the window has the CPU: every tick is seen, wrap included.
+        held = [f for f, t in zip(frames, times) if t < HOLD_MS - 150][1:]
+        self.assertGreaterEqual(len(held), 11, frames)
+        self.assertEqual(held, [CYCLE[i % 10] for i in range(len(held))])
+        # Afterwards a busy job may cost a sample now and then, never the order.
+        rest = frames[1:]
+        for a, b in zip(rest, rest[1:]):
+            step = (CYCLE.index(b) - CYCLE.index(a)) % 10
+            self.assertIn(step, (1, 2, 3), 'frame %r followed by %r in %r' % (a, b, frames))
+
+    def test_closing_mid_job_shows_no_message_and_ends(self):
+        res = self.px.run_tool(close_mid_job=400, hold_job_ms=1)
+        self.assertGreaterEqual(res['threads_held'], 1, 'the job was not running at the close')
+        self.assertTrue(res['button_disabled_during_job'])
+        self.assertFalse(res['message_before_close'])
+        self.assertFalse(res['message_box_seen'])
+        self.assertTrue(res['process_ended'])
+        self.assertLess(res['close_to_exit_ms'], 5000)
+
+
+class SettingsFileTest(unittest.TestCase):
+    def test_read_only_prefs_ini_is_writable_after_start_up(self):
+        m = default_machine()
+        prefs = PRODUCT_USER + r'\Prefs.ini'
+        m.readonly(prefs)
+        with harness.Prefix(m, name='prefs') as px:
+            path = px.unix_path(prefs)
+            self.assertFalse(os.stat(path).st_mode & stat.S_IWUSR)
+            seen = {}
+
+            def check(p):
+                seen['mode'] = os.stat(path).st_mode
+                seen['attrib'] = p.wine(['cmd', '/c', 'attrib', prefs]).stdout.decode(
+                    errors='replace')
+
+            px.run_tool(press=False, on_window=check)
+            self.assertTrue(seen['mode'] & stat.S_IWUSR)
+            # attrib prints the flags before the path: no R once the tool has started.
+            flags = seen['attrib'].split(PRODUCT_USER[:2])[0]
+            self.assertNotIn('R', flags, seen['attrib'])
+            with open(path, 'rb') as f:
+                self.assertIn(b'InstDate1=', f.read())  # cleared, not rewritten
+
+    def test_missing_product_folder_is_created_at_start_up(self):
+        with harness.Prefix(harness.Machine(), name='nofolder') as px:
+            folder = px.unix_path(PRODUCT_USER)
+            self.assertFalse(os.path.exists(folder))
+            seen = {}
+            px.run_tool(press=False, on_window=lambda p: seen.update(
+                made=os.path.isdir(folder)))
+            self.assertTrue(seen['made'])
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -36,4 +36,8 @@ std::u16string FailureText() {
     return u"The report could not be saved.";
 }
 
+std::u16string EndOfJobText(bool archiveSaved, const std::u16string& archiveFileName) {
+    return archiveSaved ? CompletionText(archiveFileName) : FailureText();
+}
+
 } // namespace pv

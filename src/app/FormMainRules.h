@@ -29,5 +29,7 @@ std::u16string ArchiveFileName(int year, int month, int day);
 std::u16string CompletionText(const std::u16string& archiveFileName);
 // Shown instead of the completion text when no archive was written.
 std::u16string FailureText();
+// The message at the end of the job: the completion text only when the archive was saved.
+std::u16string EndOfJobText(bool archiveSaved, const std::u16string& archiveFileName);
 
 } // namespace pv

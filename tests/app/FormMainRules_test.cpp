@@ -34,9 +34,13 @@ TEST(CompletionText, ExactUnitsWithLoneCarriageReturn) {
     EXPECT_EQ(text.size(), 37u + 1u + 11u + 22u);
 }
 
-TEST(FailureText, NeverClaimsTheArchiveWasSaved) {
-    EXPECT_EQ(FailureText().find(u"has been saved"), std::u16string::npos);
-    EXPECT_NE(FailureText(), CompletionText(u""));
+TEST(EndOfJobText, FailureReportedAsSuccess) {
+    EXPECT_EQ(EndOfJobText(true, u"pv_info_20240131_i.zip"),
+              CompletionText(u"pv_info_20240131_i.zip"));
+    const std::u16string failed = EndOfJobText(false, u"pv_info_20240131_i.zip");
+    EXPECT_EQ(failed, FailureText());
+    EXPECT_EQ(failed.find(u"has been saved"), std::u16string::npos);
+    EXPECT_EQ(failed.find(u"pv_info_"), std::u16string::npos);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <exception>
 #include <memory>
+#include <stdexcept>
 
 namespace pv {
 
@@ -159,7 +160,7 @@ void btnSaveClick() {
         }
     }
     if (!WindowClosed) {
-        const std::u16string text = saved ? CompletionText(archiveName) : FailureText();
+        const std::u16string text = EndOfJobText(saved, archiveName);
         ::MessageBoxW(g_form.Window, W(text), W(std::u16string(kCompletedCaption)),
                       MB_OK | MB_ICONINFORMATION);
     }

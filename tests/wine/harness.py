@@ -408,7 +408,7 @@ def read_report(path):
 
 
 def archive_members(path):
-    """Member names of a ZIP archive in their stored order (backslashes as stored)."""
+    """Member names of a ZIP archive in their stored order, exactly as stored."""
     with zipfile.ZipFile(path) as z:
         return [info.filename for info in z.infolist()]
 

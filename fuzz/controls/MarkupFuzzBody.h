@@ -29,7 +29,7 @@ public:
     int TextHeight(std::u16string_view) override {
         return (font_.Height < 0 ? -font_.Height : font_.Height) % 200 + 3;
     }
-    void DrawText(const TRect&, int, int, std::u16string_view text, const TTextFlags&) override {
+    void DrawRun(const TRect&, int, int, std::u16string_view text, const TTextFlags&) override {
         drawn += text.size();
     }
     void FillRect(const TRect&, TColor) override {}

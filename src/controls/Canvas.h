@@ -37,8 +37,8 @@ public:
     // Height of the text in the current font.
     virtual int TextHeight(std::u16string_view text) = 0;
     // Draws one line of text with its top-left corner at (x, y), clipped to `clip`.
-    virtual void DrawText(const TRect& clip, int x, int y, std::u16string_view text,
-                          const TTextFlags& flags) = 0;
+    virtual void DrawRun(const TRect& clip, int x, int y, std::u16string_view text,
+                         const TTextFlags& flags) = 0;
     // clNone fills nothing.
     virtual void FillRect(const TRect& rect, TColor color) = 0;
     // One-pixel line from (x1, y1) up to, not including, (x2, y2).

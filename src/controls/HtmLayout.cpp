@@ -714,11 +714,11 @@ void PaintLayout(ICanvas& canvas, const THtmLayout& layout) {
             const int y = top + piece.Style.Shift * (line.Height / 4);
             if (piece.Style.Shadow) {
                 canvas.SetTextColor(clBtnShadow);
-                canvas.DrawText(TRect{clip.Left, clip.Top, clip.Right + 1, clip.Bottom + 1},
-                                piece.X + 1, y + 1, piece.Text, piece.Flags);
+                canvas.DrawRun(TRect{clip.Left, clip.Top, clip.Right + 1, clip.Bottom + 1},
+                               piece.X + 1, y + 1, piece.Text, piece.Flags);
             }
             canvas.SetTextColor(piece.Style.Font.Color);
-            canvas.DrawText(clip, piece.X, y, piece.Text, piece.Flags);
+            canvas.DrawRun(clip, piece.X, y, piece.Text, piece.Flags);
             if (piece.Style.Zigzag) {
                 DrawZigzag(canvas, clip.Left, clip.Right, clip.Bottom);
             }

@@ -37,7 +37,7 @@ public:
         }
     }
     int TextHeight(std::u16string_view) override { return LineHeight(font_); }
-    void DrawText(const TRect& clip, int x, int y, std::u16string_view text,
+    void DrawRun(const TRect& clip, int x, int y, std::u16string_view text,
                   const TTextFlags& flags) override {
         texts.push_back({std::u16string(text), x, y, font_, color_, flags, clip});
     }

@@ -2,6 +2,7 @@
 #include "app/FormMainRules.h"
 #include "app/win32/FormMainIds.h"
 #include "app/win32/PrivacyPage.h"
+#include "controls/win32/HtmLabelWindow.h"
 #include "platform/Text.h"
 #include "report/win32/Feedback.h"
 #include <shlobj.h>
@@ -54,15 +55,21 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const char16_t* text, DWORD styl
     return child;
 }
 
-// The privacy link. A static text without the mark-up stands in for the mark-up label; a click on
-// it reaches the window as STN_CLICKED and runs rd1LinkItems0Click.
+// The privacy link: the mark-up label with one link item (hot-light hover colour, hand cursor)
+// whose click opens the privacy page.
 HWND CreateRd1(HWND parent) {
-    std::u16string text = kLinkCaption;
-    for (const std::u16string tag : {u"<a>", u"</a>"}) {
-        text.erase(text.find(tag), tag.size());
+    auto rd1 = std::make_unique<TRdHtmLabel>();
+    rd1->SetBounds(24, 16, 289, 49);
+    rd1->SetLines({kLinkCaption});
+    TRdHtmLabelLink& item = rd1->LinkItems().Add();
+    item.FontHover().SetColor(clHotLight);
+    item.Cursor = crHandPoint;
+    item.OnClick = [](TRdHtmLabelLink&) { rd1LinkItems0Click(); };
+    HWND window = CreateHtmLabelWindow(parent, PV_ID_RD1, std::move(rd1));
+    if (window != nullptr) {
+        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.WindowFont), FALSE);
     }
-    return MakeChild(parent, L"STATIC", text.c_str(), WS_VISIBLE | SS_LEFT | SS_NOTIFY, 24, 16, 289,
-                     49, PV_ID_RD1, g_form.WindowFont);
+    return window;
 }
 
 void FormCreate() {

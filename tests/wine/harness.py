@@ -70,6 +70,15 @@ def wine_version():
                           check=True).stdout.strip()
 
 
+def _die_with_parent():
+    # Runs in the child before exec: a test killed by a timeout takes its Xvfb with it.
+    try:
+        import ctypes
+        ctypes.CDLL('libc.so.6', use_errno=True).prctl(1, 15)  # PR_SET_PDEATHSIG, SIGTERM
+    except OSError:
+        pass
+
+
 class Display:
     """An Xvfb server on a free display number (chosen by Xvfb itself)."""
 
@@ -77,7 +86,8 @@ class Display:
         r, w = os.pipe()
         self.proc = subprocess.Popen(
             ['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=_die_with_parent)
         os.close(w)
         data = b''
         with os.fdopen(r, 'rb') as f:
@@ -173,6 +183,18 @@ def _copy_prefix(src, dst):
     shutil.copytree(src, dst, symlinks=True, copy_function=copy)
 
 
+def _remove_stale_prefixes(hours=3):
+    """Prefixes left by killed test runs (live ones are minutes old)."""
+    limit = time.time() - hours * 3600
+    for entry in os.listdir(PREFIXES):
+        path = os.path.join(PREFIXES, entry)
+        try:
+            if os.path.getmtime(path) < limit:
+                shutil.rmtree(path, ignore_errors=True)
+        except OSError:
+            pass
+
+
 class Prefix:
     """A fresh Wine prefix seeded with `machine` (a tools/sample Machine, or None), with its own
     Xvfb display. Use as a context manager. Attributes: path (prefix folder), display (':N'),
@@ -192,6 +214,7 @@ class Prefix:
         t0 = time.monotonic()
         ensure_template()
         os.makedirs(PREFIXES, exist_ok=True)
+        _remove_stale_prefixes()
         self.path = tempfile.mkdtemp(prefix=self.name + '-', dir=PREFIXES)
         os.rmdir(self.path)
         try:
@@ -199,7 +222,8 @@ class Prefix:
             self._xvfb = Display()
             self.display = self._xvfb.name
             self.env = dict(os.environ, WINEPREFIX=self.path, DISPLAY=self.display, **_BASE_ENV)
-            _run(['wineserver', '-p'], self.env)
+            # Stays up between commands; ends by itself a minute after a killed test.
+            _run(['wineserver', '-p60'], self.env)
             self.timings['prefix_s'] = round(time.monotonic() - t0, 2)
             if self.machine is not None:
                 t1 = time.monotonic()

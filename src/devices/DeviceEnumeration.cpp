@@ -40,7 +40,7 @@ std::u16string DriverKeyText(DeviceSource& source, const std::u16string& driverK
 
 } // namespace
 
-void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5Function md5) {
+void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5TextFunction md5) {
     item.ClassGuid = Trim(RegistryPropertyText(source, kSpdrpClassGuid));
     item.ClassName = ClassNameOrUnknown(RegistryPropertyText(source, kSpdrpClass));
     const std::u16string driverKey = DriverKeyPath(RegistryPropertyText(source, kSpdrpDriver));
@@ -60,7 +60,7 @@ void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5Function md5) {
     item.CompatibleIds = RegistryPropertyList(source, kSpdrpCompatibleIds);
     item.HardwareIds = RegistryPropertyList(source, kSpdrpHardwareId);
     item.InstanceId = source.InstanceId();
-    item.Key = DeviceKeyText(source.AnsiBytes(item.InstanceId), md5);
+    item.Key = md5(source.AnsiBytes(item.InstanceId));
 
     const DevNodeStatus node = source.NodeStatus();
     item.PlugState = node.Result != kCrNoSuchDevnode;
@@ -87,7 +87,7 @@ void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5Function md5) {
 }
 
 int GetDeviceListFrom(DeviceSource& source, TList<PDeviceItem>& list, uint32_t flags,
-                      Md5Function md5) {
+                      Md5TextFunction md5) {
     if (!source.Open(flags)) {
         return -1;
     }

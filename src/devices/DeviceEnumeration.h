@@ -7,12 +7,12 @@
 namespace pv {
 
 // Fills `item` from the source's current device (property first, driver key second).
-void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5Function md5);
+void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5TextFunction md5);
 
 // Opens the source with `flags` and appends one new record per device, in enumeration order.
 // Returns the number appended, or -1 (list unchanged) when the set cannot be opened. A record
 // being filled when an error escapes is freed; those already appended belong to the list's owner.
 int GetDeviceListFrom(DeviceSource& source, TList<PDeviceItem>& list, uint32_t flags,
-                      Md5Function md5);
+                      Md5TextFunction md5);
 
 } // namespace pv

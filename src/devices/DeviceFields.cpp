@@ -101,19 +101,4 @@ std::u16string ClassNameOrUnknown(std::u16string_view className) {
     return name.empty() ? std::u16string(kUnknownClassName) : name;
 }
 
-std::u16string DeviceKeyText(std::string_view ansiInstanceId, Md5Function md5) {
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    Md5Digest digest{};
-    if (!md5(ansiInstanceId, digest)) {
-        return {};
-    }
-    std::u16string text;
-    text.reserve(32);
-    for (const uint8_t b : digest) {
-        text += kHex[b >> 4];
-        text += kHex[b & 15];
-    }
-    return text;
-}
-
 } // namespace pv

@@ -1,7 +1,6 @@
 #pragma once
 // The rules that turn what the setup database hands back into record fields: value decoding,
 // fallbacks, defaults, the driver key and the device key. Pure, so they run natively.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,11 +43,8 @@ std::u16string ClassGuidOrDefault(std::u16string_view classGuid);
 // The trimmed class name, or "UNKNOWN" when that is empty.
 std::u16string ClassNameOrUnknown(std::u16string_view className);
 
-using Md5Digest = std::array<uint8_t, 16>;
-// Fills the digest of the bytes; false when the digest cannot be computed.
-using Md5Function = bool (*)(std::string_view bytes, Md5Digest& digest);
-// The device key: the MD5 of the instance ID's ANSI bytes as 32 upper-case hex digits; empty when
-// the digest cannot be computed.
-std::u16string DeviceKeyText(std::string_view ansiInstanceId, Md5Function md5);
+// The MD5 text (32 upper-case hex digits) of the bytes; empty when it cannot be computed. The
+// device key is this text of the instance ID's ANSI bytes.
+using Md5TextFunction = std::u16string (*)(std::string_view bytes);
 
 } // namespace pv

@@ -181,9 +181,11 @@ TEST_F(Enumeration, DeviceSetThatCannotOpenGivesMinusOneAndNoRecords) {
 TEST_F(Enumeration, KeepsEnumerationOrderAndCountsEveryDevice) {
     source.devices.resize(3);
     source.devices[0].instanceId = u"ROOT\\DISPLAY\\0000";
+    source.devices[1].instanceId = u"HID\\VID_046D\u00e9";
     source.devices[2].instanceId = u"USB\\VID_046D&PID_C52B\\5&1A2B3C4D&0&2";
     EXPECT_EQ(GetDeviceListFrom(source, list, 4, test::KnownMd5), 3);
     EXPECT_EQ(list.Items(0)->InstanceId, u"ROOT\\DISPLAY\\0000");
+    EXPECT_EQ(list.Items(1)->Key, u"E717BDF0C95D074A4203771F31CF3322"); // of the ANSI bytes
     EXPECT_EQ(list.Items(2)->Key, u"E147BD1E2A604DAFBA01045024C3D635");
 }
 

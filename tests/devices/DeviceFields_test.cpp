@@ -97,17 +97,5 @@ TEST(DriverKeyPath, TrimmedDriverUnderClassRootAndNothingWithoutDriver) {
     EXPECT_EQ(DriverKeyPath(u"  "), u"");
 }
 
-TEST(DeviceKey, UpperCaseMd5OfTheAnsiBytes) {
-    EXPECT_EQ(DeviceKeyText("", test::KnownMd5), u"D41D8CD98F00B204E9800998ECF8427E");
-    EXPECT_EQ(DeviceKeyText("ROOT\\DISPLAY\\0000", test::KnownMd5),
-              u"B8B04317F14F772BE9E3D170BFE517F6");
-    EXPECT_EQ(DeviceKeyText("HID\\VID_046D\xe9", test::KnownMd5),
-              u"E717BDF0C95D074A4203771F31CF3322");
-}
-
-TEST(DeviceKey, EmptyWhenTheDigestFails) {
-    EXPECT_EQ(DeviceKeyText("unknown input", test::KnownMd5), u"");
-}
-
 } // namespace
 } // namespace pv

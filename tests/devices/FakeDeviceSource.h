@@ -38,29 +38,23 @@ inline std::vector<uint8_t> MultiSz(std::initializer_list<std::u16string_view> t
 inline std::vector<uint8_t> LittleEndianBytes(uint64_t value, size_t count) {
     std::vector<uint8_t> out;
     for (size_t i = 0; i < count; ++i) {
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        out.push_back(i < 8 ? static_cast<uint8_t>(value >> (8 * i)) : 0);
     }
     return out;
 }
 
-// Digests as md5sum prints them, so the key rule is checked against an independent MD5.
-inline bool KnownMd5(std::string_view bytes, Md5Digest& digest) {
-    static const std::map<std::string, std::string> known = {
-        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+// MD5 texts as md5sum prints them (upper-cased), so the key is checked against an independent MD5.
+inline std::u16string KnownMd5(std::string_view bytes) {
+    static const std::map<std::string, std::u16string> known = {
+        {"", u"D41D8CD98F00B204E9800998ECF8427E"},
         {"PCI\\VEN_8086&DEV_1234&SUBSYS_00000000&REV_01\\3&267A616A&0&18",
-         "51919a132180ef62a25427ef37e37758"},
-        {"ROOT\\DISPLAY\\0000", "b8b04317f14f772be9e3d170bfe517f6"},
-        {"USB\\VID_046D&PID_C52B\\5&1A2B3C4D&0&2", "e147bd1e2a604dafba01045024c3d635"},
-        {"HID\\VID_046D\xe9", "e717bdf0c95d074a4203771f31cf3322"},
+         u"51919A132180EF62A25427EF37E37758"},
+        {"ROOT\\DISPLAY\\0000", u"B8B04317F14F772BE9E3D170BFE517F6"},
+        {"USB\\VID_046D&PID_C52B\\5&1A2B3C4D&0&2", u"E147BD1E2A604DAFBA01045024C3D635"},
+        {"HID\\VID_046D\xe9", u"E717BDF0C95D074A4203771F31CF3322"},
     };
     const auto it = known.find(std::string(bytes));
-    if (it == known.end()) {
-        return false;
-    }
-    for (size_t i = 0; i < 16; ++i) {
-        digest[i] = static_cast<uint8_t>(std::stoi(it->second.substr(2 * i, 2), nullptr, 16));
-    }
-    return true;
+    return it == known.end() ? u"unexpected input" : it->second;
 }
 
 struct KeyOrder {

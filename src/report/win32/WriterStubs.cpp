@@ -4,7 +4,4 @@
 
 namespace pv {
 
-// stub:WriteDeviceList
-void WriteDeviceList(const std::u16string&) {}
-
 } // namespace pv

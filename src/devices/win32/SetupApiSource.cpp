@@ -1,0 +1,128 @@
+#include "devices/win32/SetupApiSource.h"
+#include "devices/RollBackDetect.h"
+#include "devices/uDeviceInfo.h"
+#include "platform/Text.h"
+#include "platform/win32/GrowBuffer.h"
+#include "sysinfo/AppFuncs.h"
+
+namespace pv {
+
+DEVPROPKEY ToDevPropKey(const DevPropKey& key) {
+    DEVPROPKEY out{};
+    out.fmtid.Data1 = key.Data1;
+    out.fmtid.Data2 = key.Data2;
+    out.fmtid.Data3 = key.Data3;
+    for (int i = 0; i < 8; ++i) {
+        out.fmtid.Data4[i] = key.Data4[i];
+    }
+    out.pid = key.Pid;
+    return out;
+}
+
+bool SetupApiSource::Open(uint32_t flags) {
+    set_.reset(setupapi::GetClassDevs(nullptr, nullptr, nullptr, flags));
+    return set_.valid();
+}
+
+bool SetupApiSource::SelectDevice(uint32_t index) {
+    device_ = SP_DEVINFO_DATA{};
+    device_.cbSize = sizeof(SP_DEVINFO_DATA); // 28 in a 32-bit process
+    return setupapi::EnumDeviceInfo(set_.get(), index, &device_) != FALSE;
+}
+
+bool SetupApiSource::RegistryProperty(uint32_t code, uint32_t& type, std::vector<uint8_t>& data) {
+    DWORD valueType = REG_NONE;
+    DWORD required = 0;
+    setupapi::GetDeviceRegistryProperty(set_.get(), &device_, code, &valueType, nullptr, 0,
+                                        &required);
+    if (required == 0) {
+        return false;
+    }
+    const DWORD rc = GrowAndRetry(
+        data,
+        [&](void* buffer, DWORD& bytes) -> DWORD {
+            DWORD needed = 0;
+            if (setupapi::GetDeviceRegistryProperty(set_.get(), &device_, code, &valueType,
+                                                    static_cast<BYTE*>(buffer), bytes, &needed)) {
+                bytes = needed;
+                return ERROR_SUCCESS;
+            }
+            const DWORD error = ::GetLastError();
+            bytes = needed;
+            return error;
+        },
+        required);
+    type = valueType;
+    return rc == ERROR_SUCCESS && !data.empty();
+}
+
+bool SetupApiSource::DeviceProperty(const DevPropKey& key, std::vector<uint8_t>& data) {
+    constexpr DWORD kBufferBytes = 4096;
+    const DEVPROPKEY propertyKey = ToDevPropKey(key);
+    DEVPROPTYPE type = 0;
+    DWORD required = 0;
+    data.assign(kBufferBytes, 0);
+    if (!setupapi::GetDeviceProperty(set_.get(), &device_, &propertyKey, &type, data.data(),
+                                     kBufferBytes, &required, 0) ||
+        required == 0 || required > kBufferBytes) {
+        data.clear();
+        return false;
+    }
+    data.resize(required);
+    return true;
+}
+
+std::u16string SetupApiSource::InstanceId() {
+    ULONG length = 0;
+    if (setupapi::GetDeviceIdSize(&length, device_.DevInst, 0) != CR_SUCCESS || length == 0) {
+        return {};
+    }
+    std::u16string buffer(length + 1, u'\0');
+    if (setupapi::GetDeviceId(device_.DevInst, W(buffer.data()), length + 1, 0) != CR_SUCCESS) {
+        return {};
+    }
+    return std::u16string(buffer.c_str());
+}
+
+DevNodeStatus SetupApiSource::NodeStatus() {
+    ULONG status = 0;
+    ULONG problem = 0;
+    const CONFIGRET rc = setupapi::GetDevNodeStatus(&status, &problem, device_.DevInst, 0);
+    return {static_cast<uint32_t>(rc), static_cast<uint32_t>(status),
+            static_cast<uint32_t>(problem)};
+}
+
+std::u16string SetupApiSource::RegistryText(const std::u16string& keyPath,
+                                            const std::u16string& name) {
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, keyPath, name, std::u16string());
+}
+
+std::vector<uint8_t> SetupApiSource::RegistryBytes(const std::u16string& keyPath,
+                                                   const std::u16string& name) {
+    return ReadRegistryBytes(HKEY_LOCAL_MACHINE, keyPath, name);
+}
+
+bool SetupApiSource::Rollback(const std::u16string& instanceId) {
+    return DetectRollback(set_.get(), &device_, instanceId, GetOSFlag());
+}
+
+bool SetupApiSource::IsDchService(const std::u16string& serviceName) {
+    return pv::IsDchService(serviceName);
+}
+
+std::string SetupApiSource::AnsiBytes(const std::u16string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int units = static_cast<int>(text.size());
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, 0, W(text), units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return {};
+    }
+    std::string out(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, W(text), units, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+} // namespace pv

@@ -152,7 +152,8 @@ class Machine:
         return self
 
     def reg_delete(self, key, name=False, view=32):
-        """Deletes a value (name given, None = default value) or the whole key (name omitted)."""
+        """Deletes a value (name given, None = default value) or the whole key (name omitted),
+        after all values are imported (Wine's reg import ignores removals in .reg files)."""
         self._check_view(view)
         self.registry.append((view, full_key(key), 'delete', name, None, None))
         return self
@@ -164,23 +165,17 @@ class Machine:
 
     def reg_file_text(self, view):
         """The .reg text (without BOM) for one view, or None when the view has nothing."""
-        entries = [e for e in self.registry if e[0] == view]
+        entries = [e for e in self.registry if e[0] == view and e[2] != 'delete']
         if not entries:
             return None
         lines = ['Windows Registry Editor Version 5.00', '']
         current = None
         for _, key, op, name, code, data in entries:
-            if op == 'delete' and name is False:
-                lines += ['', '[-%s]' % key]
-                current = None
-                continue
             if key != current:
                 lines += ['', '[%s]' % key]
                 current = key
             if op == 'set':
                 lines.append(_reg_line(name, code, data))
-            elif op == 'delete':
-                lines.append(('@' if name in (None, '') else '"%s"' % name) + '=-')
         return '\r\n'.join(lines) + '\r\n\r\n'
 
     # ----- files ----------------------------------------------------------------------------
@@ -281,6 +276,15 @@ class Machine:
             prefix.wine(['reg', 'import', r'C:\windows\temp\pv-sample-%d.reg' % view,
                          '/reg:%d' % view])
             os.unlink(unix)
+        for view, key, op, name, _, _ in self.registry:
+            if op != 'delete':
+                continue
+            args = ['reg', 'delete', key]
+            if name is None or name == '':
+                args.append('/ve')
+            elif name is not False:
+                args += ['/v', name]
+            prefix.wine(args + ['/f', '/reg:%d' % view], check=False)
 
 
 def _unlink(path):

@@ -201,8 +201,6 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         const int code = HIWORD(wParam);
         if (id == PV_ID_BTNSAVE && code == BN_CLICKED) {
             btnSaveClick();
-        } else if (id == PV_ID_RD1 && code == STN_CLICKED) {
-            rd1LinkItems0Click();
         } else if (id == IDOK && ::GetFocus() == g_form.BtnSave &&
                    ::IsWindowEnabled(g_form.BtnSave)) {
             btnSaveClick();

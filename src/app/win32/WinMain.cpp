@@ -2,7 +2,7 @@
 #include "app/win32/FormMain.h"
 #include "platform/Text.h"
 #include "product/AppConfig.h"
-#include "sysinfo/AppFuncs.h"
+#include "sysinfo/SysInfo.h"
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,7 +14,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ::InitCommonControlsEx(&controls);
 
     pv::TConfig::Acquire();
-    pv::GetOSFlag();
+    // Keeps the operating-system flag and the program's start time for the reports.
+    pv::InitSystemFacts();
 
     HWND window = pv::CreateFormMain(instance);
     if (window == nullptr) {

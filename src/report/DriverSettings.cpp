@@ -87,7 +87,7 @@ std::u16string DriverPathFrom(DriverPath which, bool settingsFileExists,
         }
         return {};
     }
-    const std::u16string folder = value.back() == u'\\' ? value : value + u'\\';
+    std::u16string folder = value.back() == u'\\' ? value : value + u'\\';
     switch (which) {
     case DriverPath::BackupIndexIni:
         return folder + u"Vault.ini";

@@ -25,7 +25,7 @@ public:
 
 inline constexpr int kMaxHttpRedirects = 5;
 // A larger answer is not what-is-my-address text: the fetch fails rather than fill memory.
-inline constexpr size_t kMaxHttpBody = 4 * 1024 * 1024;
+inline constexpr size_t kMaxHttpBody = size_t{4} * 1024 * 1024;
 
 // Sends the request, follows at most kMaxHttpRedirects redirections (a 3xx answer with a Location)
 // and returns true when the final status succeeds and the body arrived whole. `body` holds the

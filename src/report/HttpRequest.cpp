@@ -5,8 +5,8 @@ namespace pv {
 
 namespace {
 
-constexpr size_t kMaxHeadBytes = 64 * 1024;
-constexpr size_t kMaxChunkLine = 4 * 1024;
+constexpr size_t kMaxHeadBytes = size_t{64} * 1024;
+constexpr size_t kMaxChunkLine = size_t{4} * 1024;
 
 char LowerChar(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

@@ -1,0 +1,115 @@
+"""DeviceList.txt on the real exe: every device of the setup database, newest installation first,
+each seeded device's block exactly as the sample machine describes it; and the byte-order mark
+alone when the device set cannot be opened."""
+
+import hashlib
+import os
+import re
+import unittest
+
+import harness
+from machine import Machine
+import seed_devices
+
+CRLF = '\r\n'
+
+
+def blocks_of(text):
+    """The report's blocks as lists of lines (each block ends with its empty line)."""
+    lines = text.split(CRLF)
+    assert lines[-1] == '', 'the last line must end with CR LF'
+    blocks, current = [], []
+    for line in lines[:-1]:
+        current.append(line)
+        if line == '':
+            blocks.append(current)
+            current = []
+    assert not current, 'a block without its closing empty line: %r' % current
+    return blocks
+
+
+def field(block, label):
+    for line in block:
+        if line.startswith(label):
+            return line[len(label):]
+    raise AssertionError('%r missing in %r' % (label, block))
+
+
+def run_tool(machine, env=None):
+    """Runs the tool once; returns DeviceList.txt's bytes from the archive."""
+    with harness.Prefix(machine, name='devices') as px:
+        px.env.update(env or {})
+        px.run_tool()
+        return harness.archive_read(px.archive_path(), 'DeviceList.txt')
+
+
+class SeededDevicesTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.data = run_tool(seed_devices.seed(Machine()))
+        cls.text = cls.data[2:].decode('utf-16-le')
+        cls.blocks = blocks_of(cls.text)
+        cls.by_instance = {field(b, ' Inst = '): (i, b) for i, b in enumerate(cls.blocks)}
+
+    def test_file_is_utf16_with_byte_order_mark(self):
+        self.assertTrue(self.data.startswith(b'\xff\xfe'))
+        self.assertTrue(self.text.endswith(CRLF))
+
+    def test_every_seeded_device_block_byte_for_byte(self):
+        for device in seed_devices.DEVICES:
+            with self.subTest(device=device['instance']):
+                self.assertIn(device['instance'], self.by_instance)
+                index, block = self.by_instance[device['instance']]
+                expected = seed_devices.expected_block(device, index)
+                self.assertEqual(block, expected)
+                self.assertIn(CRLF.join(expected).encode('utf-16-le'), self.data)
+
+    def test_wine_devices_are_listed_too(self):
+        self.assertGreater(len(self.blocks), len(seed_devices.DEVICES))
+
+    def test_blocks_numbered_in_order_newest_install_first(self):
+        self.assertEqual([b[0] for b in self.blocks],
+                         ['#%d' % i for i in range(len(self.blocks))])
+        dates = [float(field(b, ' InDa.D = ')) for b in self.blocks]
+        self.assertEqual(dates, sorted(dates, reverse=True))
+        seeded = [d['instance'] for d in sorted(
+            (d for d in seed_devices.DEVICES if d['installed']),
+            key=lambda d: d['installed'], reverse=True)]
+        listed = [field(b, ' Inst = ') for b in self.blocks
+                  if field(b, ' Inst = ') in seeded]
+        self.assertEqual(listed, seeded)
+
+    def test_every_key_is_the_md5_of_the_instance_id(self):
+        for block in self.blocks:
+            instance = field(block, ' Inst = ')
+            self.assertEqual(field(block, ' Key  = '),
+                             hashlib.md5(instance.encode('cp1252')).hexdigest().upper())
+
+    def test_block_layout_of_every_device(self):
+        labels = [' Key  = ', ' Type = ', ' Name = ', ' Date.D = ', ' InDa.D = ', ' Date = ',
+                  ' InDa = ', ' Vern = ', ' Prvd = ', ' Plug = ', ' Prob = ', ' Code = ',
+                  ' Rein = ', ' Inst = ', ' Stat = ', ' Roll = ', ' Dch  = ']
+        date = re.compile(r'\d{1,2}/\d{1,2}/\d{4} \d{2}:\d{2}:\d{2}')
+        for block in self.blocks:
+            self.assertEqual(block[1], '[Device]')
+            for label, line in zip(labels, block[2:19]):
+                self.assertTrue(line.startswith(label), (label, line))
+            self.assertRegex(field(block, ' Date = '), date)
+            self.assertRegex(field(block, ' Type = '), r'^\{[0-9A-F-]{36}\} \S')
+            self.assertEqual(block[19], '[HardID]')
+            self.assertIn('[CompID]', block)
+            self.assertEqual(block[-3], '[MatchID]')
+            self.assertTrue(block[-2].startswith(' '))
+
+
+class UnopenableDeviceSetTest(unittest.TestCase):
+    def test_missing_setup_library_leaves_the_byte_order_mark_alone(self):
+        # With SetupAPI.dll unloadable every slot of the binding is empty, so opening the device
+        # set fails with ERROR_PROC_NOT_FOUND and no device is listed.
+        overrides = harness._BASE_ENV['WINEDLLOVERRIDES'] + ';setupapi=d'
+        data = run_tool(seed_devices.seed(Machine()), env={'WINEDLLOVERRIDES': overrides})
+        self.assertEqual(data, b'\xff\xfe')
+
+
+if __name__ == '__main__':
+    unittest.main()

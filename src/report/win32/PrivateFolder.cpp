@@ -36,20 +36,36 @@ UniqueFile OpenPlainFolder(const std::u16string& path) {
     return dir;
 }
 
+// Names in a folder, read through the handle that holds it: a directory search by path would be
+// refused while that handle (open for deletion, without delete sharing) exists.
+std::vector<std::u16string> NamesIn(HANDLE dir) {
+    std::vector<std::u16string> names;
+    std::vector<unsigned char> buffer(1u << 16);
+    FILE_INFO_BY_HANDLE_CLASS query = FileIdBothDirectoryRestartInfo;
+    while (::GetFileInformationByHandleEx(dir, query, buffer.data(),
+                                          static_cast<DWORD>(buffer.size()))) {
+        query = FileIdBothDirectoryInfo;
+        size_t offset = 0;
+        for (;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(&buffer[offset]);
+            std::u16string name = U16(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != u"." && name != u"..") {
+                names.push_back(std::move(name));
+            }
+            if (entry->NextEntryOffset == 0) {
+                break;
+            }
+            offset += entry->NextEntryOffset;
+        }
+    }
+    return names;
+}
+
 // Deletes the files of a folder opened by OpenPlainFolder, then the folder itself.
 void RemoveFolder(const std::u16string& path, UniqueFile dir) {
     const std::u16string base = WithTrailingBackslash(path);
-    WIN32_FIND_DATAW data;
-    {
-        UniqueFind find(::FindFirstFileW(W(base + u"*"), &data));
-        if (find) {
-            do {
-                const std::u16string name = U16(data.cFileName);
-                if (name != u"." && name != u"..") {
-                    DeleteOwnFile(base + name);
-                }
-            } while (::FindNextFileW(find.get(), &data));
-        }
+    for (const std::u16string& name : NamesIn(dir.get())) {
+        DeleteOwnFile(base + name);
     }
     SetDeleteDisposition(dir.get());
 }

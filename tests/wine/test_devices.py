@@ -3,7 +3,6 @@ each seeded device's block exactly as the sample machine describes it; and the b
 alone when the device set cannot be opened."""
 
 import hashlib
-import os
 import re
 import unittest
 
@@ -35,10 +34,12 @@ def field(block, label):
     raise AssertionError('%r missing in %r' % (label, block))
 
 
-def run_tool(machine, env=None):
-    """Runs the tool once; returns DeviceList.txt's bytes from the archive."""
+def run_tool(machine, disabled_dll=None):
+    """Runs the tool once (with Wine's `disabled_dll` unloadable); returns DeviceList.txt's bytes
+    from the archive."""
     with harness.Prefix(machine, name='devices') as px:
-        px.env.update(env or {})
+        if disabled_dll:
+            px.env['WINEDLLOVERRIDES'] = px.env.get('WINEDLLOVERRIDES', '') + ';%s=d' % disabled_dll
         px.run_tool()
         return harness.archive_read(px.archive_path(), 'DeviceList.txt')
 
@@ -106,8 +107,7 @@ class UnopenableDeviceSetTest(unittest.TestCase):
     def test_missing_setup_library_leaves_the_byte_order_mark_alone(self):
         # With SetupAPI.dll unloadable every slot of the binding is empty, so opening the device
         # set fails with ERROR_PROC_NOT_FOUND and no device is listed.
-        overrides = harness._BASE_ENV['WINEDLLOVERRIDES'] + ';setupapi=d'
-        data = run_tool(seed_devices.seed(Machine()), env={'WINEDLLOVERRIDES': overrides})
+        data = run_tool(seed_devices.seed(Machine()), disabled_dll='setupapi')
         self.assertEqual(data, b'\xff\xfe')
 
 

@@ -132,14 +132,15 @@ class WritersOnSampleMachine(unittest.TestCase):
         m.file(LOG_FOLDER + r'\FileList_beta.txt', b'\xff\xfestale')   # no beta edition now
         m.file(LOG_FOLDER + r'\NetInfo.txt', b'stale answer')
         with harness.Prefix(m, 'writers-sample') as px:
-            # Planted interpreters in the tool's folder and the current folder: a test double that
-            # notes each start in sorrel-calls.txt beside itself.
+            # An interpreter and a ping planted in the tool's folder and the current folder: a test
+            # double that notes each start in sorrel-calls.txt beside itself.
             sorrel = harness.build_file('tools', 'Sorrel.exe')
             for folder in (DOWNLOADS, DOCUMENTS):
                 px.install(sorrel, folder, 'cmd.exe')
+                px.install(sorrel, folder, 'ping.exe')
             px.run_tool(cwd=DOCUMENTS)
             for folder in (DOWNLOADS, DOCUMENTS):
-                self.assertTrue(os.path.isfile(px.unix_path(folder + r'\cmd.exe')))
+                self.assertTrue(os.path.isfile(px.unix_path(folder + r'\ping.exe')))
                 self.assertFalse(os.path.exists(px.unix_path(folder + r'\sorrel-calls.txt')))
             members = harness.archive_members(px.archive_path())
             logs = px.log_folder()

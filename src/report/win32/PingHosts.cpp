@@ -49,8 +49,10 @@ std::u16string CapturePing(const std::u16string& host) {
     const std::u16string application = systemFolder + u"cmd.exe";
     std::u16string commandLine = PingCommandLine(host);
     PROCESS_INFORMATION process{};
+    // The interpreter looks for "ping" in its current folder first: the system folder, not ours,
+    // which the user may write.
     if (!::CreateProcessW(W(application), W(commandLine.data()), nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &process)) {
+                          W(systemFolder), &startup, &process)) {
         return {};
     }
     const UniqueHandle processHandle(process.hProcess);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,7 +50,7 @@ public:
         if (s_->bytes.size() < s_->pos + n) {
             s_->bytes.resize(s_->pos + n);
         }
-        std::memcpy(s_->bytes.data() + s_->pos, data, n);
+        std::copy_n(static_cast<const std::uint8_t*>(data), n, s_->bytes.data() + s_->pos);
         s_->pos += n;
         s_->accepted += n;
         return n;
@@ -118,7 +119,7 @@ public:
         f.info = {attributes, kWriteTime, kAccessTime, kCreateTime, shared->size()};
         f.actualSize = shared->size();
         f.fill = [shared](std::uint64_t at, std::uint8_t* buf, std::uint32_t n) {
-            std::memcpy(buf, shared->data() + at, n);
+            std::copy_n(shared->data() + at, n, buf);
         };
         files[path] = std::move(f);
     }

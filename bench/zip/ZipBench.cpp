@@ -8,6 +8,7 @@
 #include "zip/ZipFiles.h"
 #include "zip/ZipLib.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -124,6 +125,14 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
 }
 
+// User plus system CPU seconds of this process or of its finished children.
+double CpuSeconds(int who) {
+    rusage ru{};
+    ::getrusage(who, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
 std::u16string U16(const std::string& s) {
     return std::u16string(s.begin(), s.end());
 }
@@ -172,6 +181,7 @@ int main(int argc, char** argv) {
     }
 
     const std::string nativeZip = o.dir + "/native.zip";
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
     auto t0 = Clock::now();
     pv::ZipFileSystem& fs = pv::DefaultZipFileSystem();
     pv::ZipHandle zip =
@@ -188,11 +198,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double nativeTime = Seconds(t0, Clock::now());
+    const double nativeCpu = CpuSeconds(RUSAGE_SELF) - cpu0;
     const std::uint64_t nativeSize = FileSize(nativeZip);
     const double mb = static_cast<double>(input) / 1e6;
     std::printf("input: %zu files, %.1f MB\n", files.size(), mb);
-    std::printf("native   : %7.3f s  %7.1f MB/s  archive %10llu bytes\n", nativeTime,
-                mb / nativeTime, static_cast<unsigned long long>(nativeSize));
+    std::printf("native   : %7.3f s  %7.1f MB/s  cpu %7.3f s  archive %10llu bytes\n", nativeTime,
+                mb / nativeTime, nativeCpu, static_cast<unsigned long long>(nativeSize));
     if (std::system(("unzip -tqq " + nativeZip).c_str()) != 0) {
         std::fprintf(stderr, "unzip -t rejected the archive\n");
         return 1;
@@ -207,16 +218,19 @@ int main(int argc, char** argv) {
     for (const auto& f : files) {
         command += " " + f;
     }
+    const double childCpu0 = CpuSeconds(RUSAGE_CHILDREN);
     t0 = Clock::now();
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "zip -8 failed\n");
         return 1;
     }
     const double peerTime = Seconds(t0, Clock::now());
+    const double peerCpu = CpuSeconds(RUSAGE_CHILDREN) - childCpu0;
     const std::uint64_t peerSize = FileSize(peerZip);
-    std::printf("zip -8   : %7.3f s  %7.1f MB/s  archive %10llu bytes\n", peerTime, mb / peerTime,
-                static_cast<unsigned long long>(peerSize));
-    std::printf("native/zip -8: throughput %.2fx, size %.4fx\n", peerTime / nativeTime,
-                static_cast<double>(nativeSize) / static_cast<double>(peerSize));
+    std::printf("zip -8   : %7.3f s  %7.1f MB/s  cpu %7.3f s  archive %10llu bytes\n", peerTime,
+                mb / peerTime, peerCpu, static_cast<unsigned long long>(peerSize));
+    std::printf("native/zip -8: throughput %.2fx, size %.4fx, cpu %.2fx\n", peerTime / nativeTime,
+                static_cast<double>(nativeSize) / static_cast<double>(peerSize),
+                nativeCpu / peerCpu);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "app/win32/FormMain.h"
 #include "platform/Text.h"
 #include "product/AppConfig.h"
+#include "devices/RollBackDetect.h"
 #include "sysinfo/SysInfo.h"
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +17,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     pv::TConfig::Acquire();
     // Keeps the operating-system flag and the program's start time for the reports.
     pv::InitSystemFacts();
+    pv::BindRollbackApi();
 
     HWND window = pv::CreateFormMain(instance);
     if (window == nullptr) {
@@ -42,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (pv::FormMainJobRunning()) {
         ::ExitProcess(static_cast<UINT>(exitCode));
     }
+    pv::ReleaseRollbackApi();
     pv::TConfig::Release();
     return exitCode;
 }

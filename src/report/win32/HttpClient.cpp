@@ -3,10 +3,58 @@
 #include <ws2tcpip.h>
 
 #include "report/win32/HttpClient.h"
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace pv {
 
 namespace {
+
+// The name lookup on a helper thread, so a resolver that never answers costs at most `ms`; an
+// abandoned lookup finishes (and frees its result) on its own.
+addrinfo* ResolveIPv4(const std::string& host, uint16_t port, unsigned long ms, bool& abandoned) {
+    struct Lookup {
+        std::mutex lock;
+        std::condition_variable done;
+        bool finished = false;
+        bool wanted = true;
+        addrinfo* result = nullptr;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host, port] {
+            addrinfo hints{};
+            hints.ai_family = AF_INET;
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_protocol = IPPROTO_TCP;
+            addrinfo* found = nullptr;
+            if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+                found = nullptr;
+            }
+            const std::lock_guard<std::mutex> hold(lookup->lock);
+            if (lookup->wanted) {
+                lookup->result = found;
+            } else if (found) {
+                ::freeaddrinfo(found);
+            }
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return nullptr;
+    }
+    std::unique_lock<std::mutex> hold(lookup->lock);
+    if (!lookup->done.wait_for(hold, std::chrono::milliseconds(ms),
+                               [&] { return lookup->finished; })) {
+        lookup->wanted = false;
+        abandoned = true;
+        return nullptr;
+    }
+    return lookup->result;
+}
 
 class SocketConnection : public HttpConnection {
 public:
@@ -83,7 +131,8 @@ WinsockTransport::WinsockTransport(unsigned long inactivityMs) : inactivityMs_(i
 }
 
 WinsockTransport::~WinsockTransport() {
-    if (started_) {
+    // A lookup still running on its helper thread keeps Winsock for itself.
+    if (started_ && !abandoned_) {
         ::WSACleanup();
     }
 }
@@ -92,12 +141,8 @@ std::unique_ptr<HttpConnection> WinsockTransport::Connect(const std::string& hos
     if (!started_) {
         return nullptr;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+    addrinfo* found = ResolveIPv4(host, port, inactivityMs_, abandoned_);
+    if (!found) {
         return nullptr;
     }
     std::unique_ptr<HttpConnection> connection;

@@ -14,13 +14,14 @@ public:
     WinsockTransport(const WinsockTransport&) = delete;
     WinsockTransport& operator=(const WinsockTransport&) = delete;
 
-    // Nothing when Winsock could not start, the name does not resolve to an IPv4 address or no
-    // address accepts the connection within the limit.
+    // Nothing when Winsock could not start, the name does not resolve to an IPv4 address within
+    // the limit, or no address accepts the connection within the limit.
     std::unique_ptr<HttpConnection> Connect(const std::string& host, uint16_t port) override;
 
 private:
     unsigned long inactivityMs_;
     bool started_ = false;
+    bool abandoned_ = false; // a name lookup outlived the limit
 };
 
 } // namespace pv

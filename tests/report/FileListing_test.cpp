@@ -67,6 +67,13 @@ TEST(GatherListing, NothingGivesAnEmptyList) {
     EXPECT_TRUE(GatherListing({}, {}, {}, false, CompareIgnoringCase).empty());
 }
 
+TEST(EditionListingName, TwoEditionsMayShareOneListing) {
+    // The later one's listing then replaces the earlier one's.
+    EXPECT_EQ(EditionListingName(u"C:\\Lumen\\common\\Plenvia\\"),
+              EditionListingName(u"D:\\Games\\PLENVIA\\"));
+    EXPECT_EQ(EditionListingName(u"D:\\Plenvia 5\\"), EditionListingName(u"E:\\x PLENVIA 5 y\\"));
+}
+
 struct EditionCase {
     const char16_t* Folder;
     const char16_t* Listing;

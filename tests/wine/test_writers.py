@@ -15,7 +15,7 @@ import unittest
 
 import harness
 from harness import Machine
-from machine import DOCUMENTS, DOWNLOADS, LOG_FOLDER, PROGRAM_FILES_X86
+from machine import DOCUMENTS, DOWNLOADS, LOG_FOLDER, PROGRAM_FILES_X86, UNINSTALL
 import seed_writers as sw
 
 APP_FOLDER = PROGRAM_FILES_X86 + r'\Orvix\Plenvia'
@@ -324,9 +324,20 @@ class EditionListingsOnDefaultMachine(unittest.TestCase):
                 for d in dirs:
                     os.rmdir(os.path.join(root, d))
             os.rmdir(beta)
+            # And a later games-store edition maps to the same listing as the first one.
+            later = r'C:\Games2\Plenvia'
+            os.makedirs(px.unix_path(later))
+            with open(os.path.join(px.unix_path(later), 'later.txt'), 'wb') as f:
+                f.write(b'later edition')
+            px.wine(['reg', 'add', UNINSTALL + r'\Lumen App 796110', '/v', 'InstallLocation',
+                     '/d', later, '/f', '/reg:64'])
             px.run_tool()
             self.assertFalse(os.path.exists(os.path.join(px.log_folder(), 'FileList_beta.txt')))
             self.assertNotIn('FileList_beta.txt', harness.archive_members(px.archive_path()))
+            lumen3 = [r[0] for r in listing(px, 'FileList_lumen3.txt')]
+            self.assertIn(later + r'\later.txt', lumen3)
+            first = dm.EDITION_DIRS['Lumen App 612830'] + '\\'
+            self.assertFalse([p for p in lumen3 if p.startswith(first)])
 
 
 class LargeFileDigest(unittest.TestCase):

@@ -26,7 +26,8 @@ constexpr ZipResult ZR_WRITE = 0x00000400;
 // Null handle; empty member name; a member name longer than 65,535 bytes in UTF-8.
 constexpr ZipResult ZR_ARGS = 0x00010000;
 
-// Creates (or truncates) the archive file, opened for writing with no sharing.
+// Creates the archive file, replacing an earlier one, opened for writing with no sharing. On
+// Windows a link or hard link planted at the name is never written through: null instead.
 ZipHandle ZipCreate(const std::u16string& path) noexcept;
 ZipHandle ZipCreate(const char16_t* path) noexcept;
 

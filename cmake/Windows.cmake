@@ -1,7 +1,9 @@
 # The executable, its resources, the tools that run beside it, and the Wine test tier.
 target_compile_definitions(pvlib PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                         _WIN32_WINNT=0x0601 WINVER=0x0601)
-target_link_libraries(pvlib PUBLIC shell32 ole32 uuid comctl32 advapi32 version ws2_32 bcrypt
+# Imports are limited to known system libraries (comctl32 comes through the manifest's side-by-side
+# assembly); others are bound at run time from System32 (platform/win32/SystemLibrary.h).
+target_link_libraries(pvlib PUBLIC shell32 ole32 uuid comctl32 advapi32 ws2_32
                                    gdi32 user32 shlwapi)
 
 add_executable(PlenviaHelper WIN32 src/app/win32/WinMain.cpp src/app/win32/PlenviaHelper.rc)

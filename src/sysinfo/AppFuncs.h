@@ -113,12 +113,16 @@ std::u16string JoinDateTimeText(double value, const std::u16string& dateText,
 struct FolderEntry {
     std::u16string Name;
     bool IsFolder = false;
+    // A junction or directory link: listed folders never descend through one, since two links
+    // back to their parent make the walk endless and one to elsewhere leaves the listed tree.
+    bool IsLink = false;
 };
 // One search of `folder` for `mask`; false when it finds nothing or fails.
 using FolderSearch = bool (*)(void* context, const std::u16string& folder,
                               const std::u16string& mask, std::vector<FolderEntry>& entries);
 // The walk of ListFolderFiles over any search: breadth first, file-system order, stops at the first
-// folder whose search finds nothing. `rootExists` false gives 0.
+// folder whose search finds nothing; subfolders that are links are not entered. `rootExists` false
+// gives 0.
 int WalkFolderFiles(std::vector<std::u16string>& out, const std::u16string& root, bool rootExists,
                     const std::u16string& mask, const std::vector<std::u16string>* exclusions,
                     bool recurse, FolderSearch search, void* context);
@@ -143,7 +147,8 @@ std::u16string GetShellFolder(int csidl);
 std::u16string GetFileVersionText(const std::u16string& path, int parts);
 // Full size in bytes; 0 when the file cannot be opened or its size read.
 uint64_t GetFileSizeSafe(const std::u16string& path);
-// Creates the folder and its missing parents; false on any error.
+// Creates the folder and its missing parents (see CreatePlainFolder: a plain absolute path, no
+// link on the way); false on any error.
 bool ForceFolder(const std::u16string& path);
 // Clears `out`, lists files under `root` matching `mask` (see WalkFolderFiles); returns the count.
 int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root,

@@ -28,7 +28,7 @@ int WalkFolderFiles(std::vector<std::u16string>& out, const std::u16string& root
                 continue;
             }
             if (e.IsFolder) {
-                if (recurse) {
+                if (recurse && !e.IsLink) {
                     queue.push_back(folder + e.Name + u"\\");
                 }
                 continue;

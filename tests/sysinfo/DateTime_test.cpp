@@ -93,6 +93,20 @@ TEST(FolderWalk, StopsAtTheFirstFolderThatFindsNothing) {
     EXPECT_EQ(tree.Searched.size(), 2u);
 }
 
+// Regression: two links back to their own folder made the walk grow without end.
+TEST(FolderWalk, LinkedSubfoldersAreNotEntered) {
+    FakeTree tree;
+    FolderEntry loopA{u"a", true, true};
+    FolderEntry loopB{u"b", true, true};
+    tree.Folders = {{u"C:\\r\\", {loopA, loopB, {u"x.txt", false}, {u"sub", true}}},
+                    {u"C:\\r\\sub\\", {loopA, {u"y.txt", false}}},
+                    {u"C:\\r\\a\\", {{u"never.txt", false}}}};
+    std::vector<std::u16string> out;
+    EXPECT_EQ(WalkFolderFiles(out, u"C:\\r\\", true, u"*.*", nullptr, true, &FakeSearch, &tree), 2);
+    EXPECT_EQ(out, (std::vector<std::u16string>{u"C:\\r\\x.txt", u"C:\\r\\sub\\y.txt"}));
+    EXPECT_EQ(tree.Searched, (std::vector<std::u16string>{u"C:\\r\\", u"C:\\r\\sub\\"}));
+}
+
 TEST(FolderWalk, MissingRootGivesNothing) {
     FakeTree tree;
     std::vector<std::u16string> out{u"stale"};

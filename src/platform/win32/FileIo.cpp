@@ -161,4 +161,44 @@ bool DeleteReportFile(const std::u16string& path) {
     return RemovePlainFile(path) == RemoveResult::Removed;
 }
 
+bool CreatePlainFolder(const std::u16string& folder) {
+    const std::vector<std::u16string> chain = FolderChain(folder);
+    if (chain.empty()) {
+        return false;
+    }
+    for (size_t i = 1; i < chain.size(); ++i) {
+        if (::GetFileAttributesW(W(chain[i])) != INVALID_FILE_ATTRIBUTES) {
+            continue;
+        }
+        CheckedFolder parent; // held until the new folder exists
+        if (!parent.Open(chain[i - 1])) {
+            return false;
+        }
+        if (!::CreateDirectoryW(W(chain[i]), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+    CheckedFolder whole;
+    return whole.Open(folder);
+}
+
+bool ClearReadOnlyFlag(const std::u16string& path) {
+    UniqueFile file(::CreateFileW(W(path), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        info.nNumberOfLinks != 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+        !SamePath(FinalPathOf(file.get()), path)) {
+        return false;
+    }
+    FILE_BASIC_INFO basic{}; // zero times leave them unchanged
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic)) != FALSE;
+}
+
 } // namespace pv

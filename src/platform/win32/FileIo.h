@@ -20,4 +20,15 @@ bool WriteReportFile(const std::u16string& path, const std::string& bytes);
 // Deletes a report file under the same checks. False when it did not exist or was not deleted.
 bool DeleteReportFile(const std::u16string& path);
 
+// Creates `folder` (a plain absolute path) and its missing parents, each one only inside a parent
+// that passes the checks of WriteReportFile, so no link in the chain can aim a creation elsewhere.
+// True when the folder then exists and passes them too; false, with nothing created below the
+// first failing folder, otherwise.
+bool CreatePlainFolder(const std::u16string& folder);
+
+// Sets a read-only file's attributes to normal, only when it is a regular single-link file whose
+// handle resolves to `path` itself: a link or hard link planted at the name must not let the tool
+// change another file. False when nothing was changed (also when the file was not read-only).
+bool ClearReadOnlyFlag(const std::u16string& path);
+
 } // namespace pv

@@ -1,20 +1,23 @@
 #include "platform/win32/Md5.h"
 #include "platform/Text.h"
+#include "platform/win32/Bcrypt.h"
 #include "platform/win32/Handles.h"
-#include <bcrypt.h>
 #include <vector>
 
 namespace pv {
 
 Md5Stream::Md5Stream() {
+    const BcryptApi& api = Bcrypt();
+    if (!api.Usable()) {
+        return;
+    }
     BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(
-            ::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0))) {
+    if (!BCRYPT_SUCCESS(api.OpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0))) {
         return;
     }
     algorithm_ = algorithm;
     BCRYPT_HASH_HANDLE hash = nullptr;
-    if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
+    if (!BCRYPT_SUCCESS(api.CreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
         return;
     }
     hash_ = hash;
@@ -23,10 +26,10 @@ Md5Stream::Md5Stream() {
 
 Md5Stream::~Md5Stream() {
     if (hash_) {
-        ::BCryptDestroyHash(hash_);
+        Bcrypt().DestroyHash(hash_);
     }
     if (algorithm_) {
-        ::BCryptCloseAlgorithmProvider(algorithm_, 0);
+        Bcrypt().CloseAlgorithmProvider(algorithm_, 0);
     }
 }
 
@@ -34,7 +37,7 @@ bool Md5Stream::Update(const void* data, size_t bytes) {
     const auto* p = static_cast<const unsigned char*>(data);
     while (ok_ && bytes > 0) {
         const ULONG piece = bytes > 0x40000000u ? 0x40000000u : static_cast<ULONG>(bytes);
-        ok_ = BCRYPT_SUCCESS(::BCryptHashData(hash_, const_cast<PUCHAR>(p), piece, 0));
+        ok_ = BCRYPT_SUCCESS(Bcrypt().HashData(hash_, const_cast<PUCHAR>(p), piece, 0));
         p += piece;
         bytes -= piece;
     }
@@ -43,7 +46,7 @@ bool Md5Stream::Update(const void* data, size_t bytes) {
 
 std::u16string Md5Stream::Final() {
     unsigned char digest[16] = {};
-    const bool ok = ok_ && BCRYPT_SUCCESS(::BCryptFinishHash(hash_, digest, sizeof digest, 0));
+    const bool ok = ok_ && BCRYPT_SUCCESS(Bcrypt().FinishHash(hash_, digest, sizeof digest, 0));
     ok_ = false;
     if (!ok) {
         return {};

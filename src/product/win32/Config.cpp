@@ -18,55 +18,6 @@ std::mutex& ConfigLock() {
 TConfig* g_instance = nullptr;
 int g_useCount = 0;
 
-// Creates the missing folders of `folder` one by one. The tool runs elevated inside a folder the
-// user owns, so it never descends through a link or junction that could aim the creation
-// elsewhere. False when the folder does not exist afterwards.
-bool CreateFolderChain(const std::u16string& folder) {
-    const std::vector<std::u16string> chain = FolderChain(folder);
-    if (chain.empty()) {
-        return false;
-    }
-    for (size_t i = 0; i < chain.size(); ++i) {
-        const std::u16string& dir = chain[i];
-        DWORD attrs = ::GetFileAttributesW(W(dir));
-        if (attrs == INVALID_FILE_ATTRIBUTES) {
-            if (!::CreateDirectoryW(W(dir), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-                return false;
-            }
-            attrs = ::GetFileAttributesW(W(dir));
-        }
-        if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            return false;
-        }
-        // The drive root may legitimately be a mount point; nothing below it may be a link.
-        if (i > 0 && (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Sets a read-only settings file's attributes to normal, through a handle, and only when it is a
-// regular single-link file: a link or hard link planted at the name must not let the elevated
-// tool change another file's attributes.
-void ClearReadOnly(const std::u16string& path) {
-    UniqueFile file(::CreateFileW(W(path), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) {
-        return;
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        info.nNumberOfLinks != 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0) {
-        return;
-    }
-    FILE_BASIC_INFO basic{}; // zero times leave them unchanged
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));
-}
-
 // Makes the settings file usable: its folder exists (bounded retries) and it is not read-only.
 // False when the folder cannot be made.
 bool OpenSettingsFile(const std::u16string& path) {
@@ -75,14 +26,14 @@ bool OpenSettingsFile(const std::u16string& path) {
         return false; // never a file relative to the current folder of an elevated process
     }
     for (int attempt = 0; attempt < 101 && !FolderExists(folder); ++attempt) {
-        if (!CreateFolderChain(folder)) {
+        if (!CreatePlainFolder(folder)) {
             break;
         }
     }
     if (!FolderExists(folder)) {
         return false;
     }
-    ClearReadOnly(path);
+    ClearReadOnlyFlag(path);
     return true;
 }
 
@@ -113,7 +64,7 @@ TConfig::TConfig() {
         return;
     }
     if (!FolderExists(folder)) {
-        CreateFolderChain(folder);
+        CreatePlainFolder(folder);
     }
     const std::u16string path = folder + u"Prefs.ini";
     if (OpenSettingsFile(path)) {

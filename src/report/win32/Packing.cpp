@@ -1,11 +1,11 @@
 #include "report/win32/Packing.h"
 #include "platform/Text.h"
+#include "platform/win32/Bcrypt.h"
 #include "platform/win32/Handles.h"
 #include "report/MemberName.h"
 #include "report/win32/PrivateFolder.h"
 #include "report/win32/SourceCopy.h"
 #include "zip/ZipLib.h"
-#include <bcrypt.h>
 #include <memory>
 #include <sddl.h>
 #include <vector>
@@ -76,8 +76,7 @@ bool CopyHandleData(HANDLE from, HANDLE to) {
 
 std::u16string RandomHex() {
     std::uint64_t value = 0;
-    ::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof(value),
-                      BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    SystemRandom(&value, sizeof(value));
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string text;
     for (int shift = 60; shift >= 0; shift -= 4) {

@@ -1,9 +1,9 @@
 #include "report/win32/PrivateFolder.h"
 #include "platform/PathRules.h"
 #include "platform/Text.h"
+#include "platform/win32/Bcrypt.h"
 #include "report/PackingRules.h"
 #include "report/win32/FinalPath.h"
-#include <bcrypt.h>
 #include <sddl.h>
 #include <vector>
 
@@ -72,8 +72,7 @@ void RemoveFolder(const std::u16string& path, UniqueFile dir) {
 
 std::uint64_t RandomBits() {
     std::uint64_t value = 0;
-    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof(value),
-                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+    if (!SystemRandom(&value, sizeof(value))) {
         return 0;
     }
     return value;

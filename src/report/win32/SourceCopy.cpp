@@ -62,6 +62,11 @@ bool CopyCollectedSource(const std::u16string& source, const std::u16string& cop
         !InPlace(from.get(), source)) {
         return false;
     }
+    // The archive holds no member of 4 GiB or more; a copy of such a source would only fill the
+    // temporary folder before the ZIP writer refuses it.
+    if (info.nFileSizeHigh != 0) {
+        return false;
+    }
     UniqueFile to(::CreateFileW(W(copyPath), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!to) {

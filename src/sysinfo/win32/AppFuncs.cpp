@@ -124,6 +124,30 @@ std::u16string GetShellFolder(int csidl) {
     return ok ? WithTrailingBackslash(U16(buf)) : std::u16string();
 }
 
+namespace {
+
+// version.dll is not a known system library: bound at run time from System32 rather than
+// imported, which would let a copy in the program's folder be loaded into the elevated process.
+struct VersionApi {
+    decltype(&::GetFileVersionInfoSizeW) InfoSize = nullptr;
+    decltype(&::GetFileVersionInfoW) Info = nullptr;
+    decltype(&::VerQueryValueW) Query = nullptr;
+};
+
+const VersionApi& Version() {
+    static const VersionApi api = [] {
+        VersionApi a;
+        const HMODULE library = LoadSystemLibrary(L"version.dll"); // kept for the process's life
+        a.InfoSize = SystemEntry<decltype(a.InfoSize)>(library, "GetFileVersionInfoSizeW");
+        a.Info = SystemEntry<decltype(a.Info)>(library, "GetFileVersionInfoW");
+        a.Query = SystemEntry<decltype(a.Query)>(library, "VerQueryValueW");
+        return a;
+    }();
+    return api;
+}
+
+} // namespace
+
 std::u16string GetFileVersionText(const std::u16string& path, int parts) {
     std::u16string file = Trim(path);
     if (file.empty()) {
@@ -137,19 +161,23 @@ std::u16string GetFileVersionText(const std::u16string& path, int parts) {
     if (parts < 1 || parts > 4) {
         return {};
     }
+    const VersionApi& api = Version();
+    if (!api.InfoSize || !api.Info || !api.Query) {
+        return {};
+    }
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(W(file), &ignored);
+    const DWORD size = api.InfoSize(W(file), &ignored);
     if (size == 0) {
         return {};
     }
     std::vector<uint8_t> data(size);
-    if (!::GetFileVersionInfoW(W(file), 0, size, data.data())) {
+    if (!api.Info(W(file), 0, size, data.data())) {
         return {};
     }
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
-        !fixed || fixedSize < sizeof(VS_FIXEDFILEINFO)) {
+    if (!api.Query(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
+        fixedSize < sizeof(VS_FIXEDFILEINFO)) {
         return {};
     }
     const long long figures[4] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
@@ -176,7 +204,7 @@ uint64_t GetFileSizeSafe(const std::u16string& path) {
 
 bool ForceFolder(const std::u16string& path) {
     std::u16string folder = path;
-    while (!folder.empty() && folder.back() == u'\\') {
+    while (folder.size() > 3 && folder.back() == u'\\') {
         folder.pop_back();
     }
     if (folder.empty()) {
@@ -185,17 +213,8 @@ bool ForceFolder(const std::u16string& path) {
     if (FolderExists(folder)) {
         return true;
     }
-    // Each prefix in turn; those that exist or cannot be made (drive, server) fail harmlessly.
-    for (size_t at = folder.find(u'\\');; at = folder.find(u'\\', at + 1)) {
-        const std::u16string prefix = folder.substr(0, at);
-        if (!prefix.empty() && prefix.back() != u':' && !FolderExists(prefix)) {
-            ::CreateDirectoryW(W(prefix), nullptr);
-        }
-        if (at == std::u16string::npos) {
-            break;
-        }
-    }
-    return FolderExists(folder);
+    // Created elevated inside folders the user owns: never through a link, never relative.
+    return CreatePlainFolder(folder);
 }
 
 namespace {
@@ -208,8 +227,9 @@ bool SearchFolder(void*, const std::u16string& folder, const std::u16string& mas
     }
     do {
         data.cFileName[MAX_PATH - 1] = L'\0';
-        entries.push_back(
-            {U16(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries.push_back({U16(data.cFileName),
+                           (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (::FindNextFileW(find.get(), &data));
     return true;
 }

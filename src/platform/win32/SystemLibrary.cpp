@@ -1,4 +1,4 @@
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 #include "platform/Text.h"
 
@@ -11,7 +11,7 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
         return nullptr;
     }
     std::u16string path = WithTrailingBackslash(U16(folder)) + U16(fileName);
-    return ::LoadLibraryExW(W(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return ::LoadLibraryExW(W(path), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 bool IsAbsolutePath(const std::u16string& path) {
@@ -26,7 +26,8 @@ HMODULE LoadLibraryAtPath(const std::u16string& path) {
     if (!IsAbsolutePath(path)) {
         return nullptr;
     }
-    return ::LoadLibraryExW(W(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return ::LoadLibraryExW(W(path), nullptr,
+                            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 } // namespace pv

@@ -1,0 +1,25 @@
+#pragma once
+// Libraries loaded at run time come from a full path only, and their own imports from their own
+// folder and System32: never through the search path, which holds the current folder and the
+// program's folder (both writable by the user who started the elevated tool).
+#include <windows.h>
+#include <string>
+
+namespace pv {
+
+// `fileName` in the Windows system folder, by full path, its imports from System32 only; NULL on
+// failure. Never freed by callers that keep entry points for the life of the process.
+HMODULE LoadSystemLibrary(const wchar_t* fileName);
+// True for "X:\..." and "\\server\..." paths.
+bool IsAbsolutePath(const std::u16string& path);
+// A library at an absolute path, its imports from its own folder and System32; NULL when the
+// path is not absolute or loading fails.
+HMODULE LoadLibraryAtPath(const std::u16string& path);
+
+// An entry point of a library loaded above, cast to the caller's function type; NULL when missing.
+template <typename Fn> Fn SystemEntry(HMODULE library, const char* name) {
+    return library ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
+                   : nullptr;
+}
+
+} // namespace pv

@@ -333,17 +333,33 @@ class OddInputs(unittest.TestCase):
             self.assertEqual(job_folders(temp), [])
 
 
+class UnsavedArchive(unittest.TestCase):
+    def test_archive_that_cannot_be_placed_is_never_reported_as_saved(self):
+        m = small_machine()
+        # A folder of the user's holds the archive's name: the finished archive cannot replace it.
+        blocker = DESKTOP + '\\' + archive_name()
+        m.file(blocker + r'\keep.txt', 'mine\r\n')
+        with harness.Prefix(m, 'safety-unsaved') as px:
+            temp = temp_folder(px)
+            res = px.run_tool()
+            self.assertEqual(res['message']['caption'], 'Completed')
+            self.assertEqual(res['message']['text'], 'The report could not be saved.')
+            with open(px.unix_path(blocker + r'\keep.txt'), 'rb') as f:
+                self.assertEqual(f.read(), b'mine\r\n')
+            self.assertEqual(job_folders(temp), [])
+
+
 class Interrupted(unittest.TestCase):
     def test_window_closed_mid_job_leaves_no_archive_and_next_run_cleans_up(self):
         m = small_machine()
         rnd = random.Random(3)
         # Enough members that packing takes seconds: the close lands while the job packs.
-        for i in range(1500):
+        for i in range(3000):
             m.file(LOG_FOLDER + r'\Scheduler\s%04d.log' % i, rnd.randbytes(16 * 1024))
         with harness.Prefix(m, 'safety-interrupted') as px:
             temp = temp_folder(px)
             archive = px.archive_path()
-            res = px.run_tool(close_mid_job=6000, check=False)
+            res = px.run_tool(close_mid_job=8000, check=False)
             self.assertFalse(res.get('message_box_seen'), res)
             self.assertTrue(res.get('process_ended'), res)
             self.assertFalse(os.path.lexists(archive))

@@ -24,7 +24,28 @@ bool SamePath(std::u16string_view a, std::u16string_view b) {
     return EqualsIgnoreCaseAscii(NormalizeFinalPath(a), NormalizeFinalPath(b));
 }
 
+namespace {
+
+// True when a component of the path is "." or "..": such a path is not compared textually.
+bool HasDotComponent(std::u16string_view path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find(u'\\', start), path.size());
+        const std::u16string_view part = path.substr(start, end - start);
+        if (part == u"." || part == u"..") {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
 bool IsPathUnder(std::u16string_view path, std::u16string_view root) {
+    if (HasDotComponent(path) || HasDotComponent(root)) {
+        return false;
+    }
     const std::u16string p = NormalizeFinalPath(path);
     const std::u16string r = NormalizeFinalPath(root);
     if (r.empty() || p.size() < r.size() ||

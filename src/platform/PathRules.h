@@ -15,7 +15,7 @@ std::u16string NormalizeFinalPath(std::u16string_view path);
 bool SamePath(std::u16string_view a, std::u16string_view b);
 
 // True when `path` lies inside `root` (or is it), comparing whole components case-insensitively.
-// "C:\Logs2\x" is not under "C:\Logs".
+// "C:\Logs2\x" is not under "C:\Logs". A "." or ".." component in either path gives false.
 bool IsPathUnder(std::u16string_view path, std::u16string_view root);
 
 // True for a fully qualified local path ("X:\...") without "." or ".." components, forward slashes

@@ -39,3 +39,40 @@ TEST(PathRules, FolderChainFromRoot) {
     EXPECT_EQ(FolderChain(u"C:\\"), (std::vector<std::u16string>{u"C:\\"}));
     EXPECT_TRUE(FolderChain(u"a\\b").empty());
 }
+
+// The containment rule behind every elevated write, delete and copy: `path` is what the system
+// resolved from a handle, `root` the folder the tool expected. Anything doubtful counts as outside.
+struct UnderCase {
+    const char* label;
+    std::u16string path;
+    std::u16string root;
+    bool under;
+};
+
+class PathUnderRoot : public testing::TestWithParam<UnderCase> {};
+
+TEST_P(PathUnderRoot, Decides) {
+    EXPECT_EQ(IsPathUnder(GetParam().path, GetParam().root), GetParam().under);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PathUnderRoot,
+    testing::Values(
+        UnderCase{"BothWithFinalPathPrefix", u"\\\\?\\C:\\U\\Logs\\a", u"\\\\?\\C:\\U\\Logs\\",
+                  true},
+        UnderCase{"RootIsTheDrive", u"\\\\?\\C:\\a", u"C:", true},
+        UnderCase{"OtherDrive", u"\\\\?\\D:\\U\\Logs\\a", u"C:\\U\\Logs", false},
+        UnderCase{"DriveLetterPrefixOfLongerName", u"CC:\\U", u"C:", false},
+        UnderCase{"UncSameShare", u"\\\\?\\UNC\\srv\\share\\a", u"\\\\srv\\share\\", true},
+        UnderCase{"UncSiblingShare", u"\\\\?\\UNC\\srv\\share2\\a", u"\\\\srv\\share", false},
+        UnderCase{"UncOtherServerSamePrefix", u"\\\\srv2\\share\\a", u"\\\\srv", false},
+        UnderCase{"ParentOfRoot", u"C:\\U", u"C:\\U\\Logs", false},
+        UnderCase{"DotDotEscapingTheRootIsOutside", u"C:\\U\\Logs\\..\\..\\Windows\\x",
+                  u"C:\\U\\Logs", false},
+        UnderCase{"DotComponentIsOutside", u"C:\\U\\Logs\\.\\a", u"C:\\U\\Logs", false},
+        UnderCase{"DotDotInRootNeverMatchesAFinalPath", u"C:\\Windows\\x", u"C:\\U\\..\\Windows",
+                  false},
+        UnderCase{"NonAsciiCaseIsNotFolded", u"C:\\\u00c9t\u00e9\\a", u"C:\\\u00e9t\u00e9", false},
+        UnderCase{"AsciiCaseIsFolded", u"c:\\u\\LOGS\\A", u"C:\\U\\Logs", true},
+        UnderCase{"EmptyPath", u"", u"C:\\U", false}),
+    [](const testing::TestParamInfo<UnderCase>& info) { return std::string(info.param.label); });

@@ -16,11 +16,13 @@ import argparse
 import datetime as _dt
 import os
 import re
+import resource
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import zipfile
 
@@ -120,14 +122,53 @@ def step_times(px, press_wall):
     return out
 
 
+class ToolCpu:
+    """Samples the CPU seconds of the tool's process in this prefix (all its threads, as the
+    kernel counts them) while the UI driver runs it; `seconds` holds the last sample."""
+
+    def __init__(self, px):
+        self.marker = ('WINEPREFIX=' + px.path + '\0').encode()
+        self.seconds = 0.0
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._loop, daemon=True)
+
+    def __enter__(self):
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self._stop.set()
+        self._thread.join()
+        return False
+
+    def _loop(self):
+        tick = os.sysconf('SC_CLK_TCK')
+        while not self._stop.wait(0.2):
+            for pid in filter(str.isdigit, os.listdir('/proc')):
+                try:
+                    with open('/proc/%s/cmdline' % pid, 'rb') as f:
+                        exe = f.read().split(b'\0')[0].strip().lower()
+                    if not exe.endswith(b'\\plenviahelper.exe'):
+                        continue
+                    with open('/proc/%s/environ' % pid, 'rb') as f:
+                        if self.marker not in f.read():
+                            continue
+                    with open('/proc/%s/stat' % pid) as f:
+                        fields = f.read().rsplit(')', 1)[1].split()
+                    self.seconds = (int(fields[11]) + int(fields[12])) / tick
+                except OSError:
+                    pass
+
+
 def run_tool_once(px, timeout):
-    res = px.run_tool(timeout=timeout)
+    with ToolCpu(px) as cpu:
+        res = px.run_tool(timeout=timeout)
     ptm = res['press_to_message_ms'] / 1000.0
     archive = px.archive_path()
     # The archive's last write is the end of packing; the message follows within the window's
     # ~100 ms poll, so the press lies about `ptm` seconds before it.
     press_wall = os.stat(archive).st_mtime - ptm
-    return ptm, os.path.getsize(archive), step_times(px, press_wall)
+    return ptm, os.path.getsize(archive), step_times(px, press_wall), cpu.seconds
 
 
 def extract_members(archive, folder):
@@ -155,13 +196,18 @@ def extract_members(archive, folder):
 
 
 def time_zip(members_dir, out_zip):
-    """Seconds of one `zip -8` over every file below `members_dir`, and the archive's size."""
+    """Wall and CPU seconds of one `zip -8` over every file below `members_dir`, and the
+    archive's size."""
     if os.path.exists(out_zip):
         os.unlink(out_zip)
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     t0 = time.perf_counter()
     # -D: no folder entries, so the archive holds exactly the member files.
     subprocess.run(['zip', '-8', '-q', '-r', '-D', out_zip, '.'], cwd=members_dir, check=True)
-    return time.perf_counter() - t0, os.path.getsize(out_zip)
+    wall = time.perf_counter() - t0
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return wall, cpu, os.path.getsize(out_zip)
 
 
 def cores():
@@ -194,9 +240,9 @@ def main():
             tempfile.TemporaryDirectory(prefix='pv-wholejob-') as tmp:
         print('prefix %s ready in %.1f s' % (px.path, sum(px.timings.values())), flush=True)
         if args.baseline:
-            ptm, size, steps = run_tool_once(px, args.timeout)
-            print('baseline (sample machine only): press-to-message %.2f s, archive %d bytes'
-                  % (ptm, size))
+            ptm, size, steps, cpu_s = run_tool_once(px, args.timeout)
+            print('baseline (sample machine only): press-to-message %.2f s, tool CPU %.2f s, '
+                  'archive %d bytes' % (ptm, cpu_s, size))
             print_steps(steps, ptm)
 
         t0 = time.monotonic()
@@ -206,14 +252,15 @@ def main():
 
         # The first tool run makes the archive whose members zip packs; further runs alternate
         # with the zip runs, so that a change of the machine's load touches both figures alike.
-        runs = []
-        zip_times = []
+        runs, tool_cpu = [], []
+        zip_times, zip_cpu = [], []
 
         def tool_run():
-            ptm, size, steps = run_tool_once(px, args.timeout)
+            ptm, size, steps, cpu_s = run_tool_once(px, args.timeout)
             runs.append(ptm)
-            print('tool run %d: press-to-message %.2f s, archive %d bytes'
-                  % (len(runs), ptm, size), flush=True)
+            tool_cpu.append(cpu_s)
+            print('tool run %d: press-to-message %.2f s, tool CPU %.2f s, archive %d bytes'
+                  % (len(runs), ptm, cpu_s, size), flush=True)
             print_steps(steps, ptm)
             return size
 
@@ -225,10 +272,11 @@ def main():
         zip_out = os.path.join(tmp, 'zip8.zip')
         while len(zip_times) < args.zip_runs or len(runs) < args.tool_runs:
             if len(zip_times) < args.zip_runs:
-                seconds, zip_size = time_zip(members_dir, zip_out)
+                seconds, cpu_s, zip_size = time_zip(members_dir, zip_out)
                 zip_times.append(seconds)
-                print('zip -8 run %d: %.2f s, archive %d bytes'
-                      % (len(zip_times), seconds, zip_size), flush=True)
+                zip_cpu.append(cpu_s)
+                print('zip -8 run %d: %.2f s, CPU %.2f s, archive %d bytes'
+                      % (len(zip_times), seconds, cpu_s, zip_size), flush=True)
             if len(runs) < args.tool_runs:
                 tool_run()
         tool_s = statistics.median(runs)
@@ -242,6 +290,8 @@ def main():
           % (zip_s, ' '.join('%.2f' % t for t in zip_times), zip_size))
     print('time ratio: %.2fx (goal <= 1.50x)   size ratio: %.3fx'
           % (tool_s / zip_s, tool_size / zip_size))
+    print('CPU seconds (median): tool process %.2f, zip -8 %.2f'
+          % (statistics.median(tool_cpu), statistics.median(zip_cpu)))
     print('cores: %s (%s usable); load average at start %.1f, at end %.1f'
           % (cpu, usable, load_start, os.getloadavg()[0]))
 

@@ -34,7 +34,8 @@ import zipfile
 
 import harness
 from machine import (DESKTOP, DOCUMENTS, DOWNLOADS, LOG_FOLDER, PRODUCT_COMMON, PRODUCT_USER,
-                     Machine)
+                     PROFILE, Machine)
+import test_label as label  # screenshot helpers that find the privacy link
 
 sys.path.insert(0, os.path.join(harness.REPO, 'tools', 'sample'))
 import default_machine as dm  # noqa: E402
@@ -250,6 +251,40 @@ class PlantedBinaries(unittest.TestCase):
             # The system report still found its libraries (process and device queries).
             self.assertIn('SystemInfo.txt', harness.archive_members(px.archive_path()))
             self.assertIn('DeviceList.txt', harness.archive_members(px.archive_path()))
+
+
+class PlantedLinkOpener(unittest.TestCase):
+    def test_link_opener_in_folders_the_user_writes_is_never_started(self):
+        m = Machine()
+        browser_dir = r'C:\testbrowser'
+        for scheme in ('http', 'https'):
+            m.reg(r'HKCR\%s\shell\open\command' % scheme, '', 'REG_SZ',
+                  '"%s\\browser.exe" "%%1"' % browser_dir)
+        with harness.Prefix(m, 'safety-opener') as px:
+            px.install(harness.build_file('tools', 'Sorrel.exe'), browser_dir, 'browser.exe')
+            exe = px.install_tool()                   # Downloads
+            planted = [px.install_sorrel(DOWNLOADS), px.install_sorrel(PROFILE)]
+            for path in planted:
+                self.assertTrue(os.path.isfile(px.unix_path(path)))
+            shots = {}
+            probe = px.run_tool(press=False, exe=exe, on_window=lambda p: shots.update(
+                png=p.screenshot('safety_opener')))
+            left, top, width, height = probe['window']['rect']
+            cw, ch = probe['window']['client']
+            origin = (left + (width - cw) // 2, top + (height - ch) - (width - cw) // 2)
+            x, y, w, h = label.LABEL
+            row, first, last = label.find_link(label.pixels(shots['png'], origin[0] + x,
+                                                            origin[1] + y, w, h))
+            self.assertGreater(last - first, 20, 'no underlined link found')
+            point = (x + (first + last) // 2, y + row - 4)
+
+            px.run_tool(press=False, exe=exe, actions=['mouse-click'] + [str(v) for v in point])
+
+            calls = label.wait_for_file(px.unix_path(browser_dir + r'\sorrel-calls.txt'))
+            self.assertEqual(len(calls), 1, calls)
+            self.assertIn('privacy.php', calls[0])
+            for folder in (DOWNLOADS, PROFILE):
+                self.assertFalse(os.path.exists(px.unix_path(folder + r'\sorrel-calls.txt')))
 
 
 class HoldFile:

@@ -19,7 +19,9 @@ and Xvfb and deletes the copy (PV_KEEP_PREFIX=1 keeps it for a post-mortem).
 
 Environment: PV_BUILD_DIR (win32 build with PlenviaHelper.exe and tools/*.exe; default
 build/win32), PV_SOURCE_DIR, PV_OUT_DIR (default <repo>/out), PV_WINE_TEMPLATE.
-Costs: template ~25 s once; each Prefix ~2-4 s; each run_tool ~2-4 s plus the job's own time.
+Costs (2 cores): template 25-40 s once per Wine version; a Prefix 0.3 s to copy plus 1.5-4 s to
+apply the default machine (the registry import starts Wine's services); each run_tool 2-3 s plus
+the job's own time (the default machine's full job: 1-6 s).
 """
 
 import datetime as _dt

@@ -3,6 +3,7 @@
 #include "sysinfo/BSOD.h"
 
 #include "platform/Text.h"
+#include "platform/TimeLimit.h"
 #include "platform/win32/FileIo.h"
 #include "product/AppConfig.h"
 #include "sysinfo/win32/SystemLibrary.h"
@@ -27,6 +28,9 @@ using EnumPointFn = int32_t(__cdecl*)(RestorePointRecord*);
 using CloseEnumFn = int32_t(__cdecl*)();
 
 constexpr const char16_t* kLibraryName = u"Pellomar.dll";
+// The library asks the system's restore service; a service that never answers must not hold the
+// report job, so the enumeration is abandoned after this long (the library then stays loaded).
+constexpr std::chrono::seconds kEnumerationLimit{30};
 
 template <typename Fn> Fn Export(HMODULE library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
@@ -75,25 +79,35 @@ std::vector<std::u16string> GetSystemRestoreSection(const std::u16string& librar
     }
     WindowsVersion version;
     QueryWindowsVersion(version);
-    RestorePointRecord record{};
-    EnumerateRestorePoints(
-        lines, version.Major,
-        [&](RestorePoint& point) {
-            record = RestorePointRecord{};
-            const int32_t rc = enumFirst(&record);
-            if (rc == 0) {
-                point = Copy(record);
-            }
-            return rc;
+    const uint32_t major = version.Major;
+    auto listed = RunWithTimeLimit(
+        [head = lines, major, enumFirst, enumNext, closeEnum] {
+            std::vector<std::u16string> out = head;
+            RestorePointRecord record{};
+            EnumerateRestorePoints(
+                out, major,
+                [&](RestorePoint& point) {
+                    record = RestorePointRecord{};
+                    const int32_t rc = enumFirst(&record);
+                    if (rc == 0) {
+                        point = Copy(record);
+                    }
+                    return rc;
+                },
+                [&](RestorePoint& point) {
+                    const int32_t rc = enumNext(&record);
+                    if (rc == 0) {
+                        point = Copy(record);
+                    }
+                    return rc;
+                },
+                [&] { closeEnum(); });
+            return out;
         },
-        [&](RestorePoint& point) {
-            const int32_t rc = enumNext(&record);
-            if (rc == 0) {
-                point = Copy(record);
-            }
-            return rc;
-        },
-        [&] { closeEnum(); });
+        kEnumerationLimit);
+    if (listed) {
+        lines = std::move(*listed);
+    }
     return lines;
 }
 

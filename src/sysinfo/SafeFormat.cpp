@@ -223,19 +223,29 @@ std::u16string FormatOrThrow(std::u16string_view pattern, std::initializer_list<
             }
             return std::nullopt;
         };
-        std::optional<long long> width = readNumber();
-        if (width && i < pattern.size() && pattern[i] == u':') {
+        // Plain value and flag rather than an optional: GCC 12 misreports an optional read below.
+        bool hasWidth = false;
+        long long width = 0;
+        if (const auto n = readNumber()) {
+            hasWidth = true;
+            width = *n;
+        }
+        if (hasWidth && i < pattern.size() && pattern[i] == u':') {
             ++i;
-            next = static_cast<size_t>(*width);
-            width.reset();
+            next = static_cast<size_t>(width);
+            hasWidth = false;
+            width = 0;
         }
         bool left = false;
         if (i < pattern.size() && pattern[i] == u'-') {
             left = true;
             ++i;
         }
-        if (!width) {
-            width = readNumber();
+        if (!hasWidth) {
+            if (const auto n = readNumber()) {
+                hasWidth = true;
+                width = *n;
+            }
         }
         std::optional<long long> precision;
         if (i < pattern.size() && pattern[i] == u'.') {
@@ -317,8 +327,8 @@ std::u16string FormatOrThrow(std::u16string_view pattern, std::initializer_list<
         default:
             throw FormatError{};
         }
-        if (width && static_cast<long long>(piece.size()) < *width) {
-            const std::u16string pad(static_cast<size_t>(*width) - piece.size(), u' ');
+        if (hasWidth && static_cast<long long>(piece.size()) < width) {
+            const std::u16string pad(static_cast<size_t>(width) - piece.size(), u' ');
             piece = left ? piece + pad : pad + piece;
         }
         out += piece;

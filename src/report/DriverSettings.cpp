@@ -1,4 +1,5 @@
 #include "report/DriverSettings.h"
+#include "platform/PathRules.h"
 #include "platform/Text.h"
 
 namespace pv {
@@ -71,9 +72,31 @@ std::u16string IniValue(std::u16string_view text, std::u16string_view section,
     return {};
 }
 
+namespace {
+
+// A folder of a local drive or of a network share. Anything else the user may write into the
+// settings file (a relative path, resolved against the elevated tool's current folder, or a
+// device path such as "\\.\pipe\", whose entries the listing would open) names no folder.
+bool IsFolderValue(const std::u16string& value) {
+    if (IsPlainAbsolutePath(value)) {
+        return true;
+    }
+    if (value.size() < 5 || value[0] != u'\\' || value[1] != u'\\') {
+        return false;
+    }
+    const std::u16string local = u"C:\\" + value.substr(2); // the same rules past the two slashes
+    const size_t server = value.find(u'\\', 2);
+    const std::u16string name =
+        value.substr(2, server == std::u16string::npos ? server : server - 2);
+    return name != u"." && name != u"?" && server != std::u16string::npos &&
+           server + 1 < value.size() && value[server + 1] != u'\\' && IsPlainAbsolutePath(local);
+}
+
+} // namespace
+
 std::u16string DriverPathFrom(DriverPath which, bool settingsFileExists,
                               const std::u16string& value, const std::u16string& machineFolder) {
-    if (!settingsFileExists) {
+    if (!settingsFileExists || (!value.empty() && !IsFolderValue(value))) {
         return {};
     }
     if (value.empty()) {

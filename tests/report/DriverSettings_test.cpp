@@ -38,7 +38,19 @@ INSTANTIATE_TEST_SUITE_P(
         DriverPathCase{DriverPath::DownloadFolder, true, u"",
                        u"C:\\ProgramData\\Orvix\\Plenvia\\Download\\"},
         DriverPathCase{DriverPath::BackupIndexIni, false, u"D:\\Drv", u""},
-        DriverPathCase{DriverPath::DownloadFolder, false, u"", u""}));
+        DriverPathCase{DriverPath::DownloadFolder, false, u"", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"\\\\nas\\drivers",
+                       u"\\\\nas\\drivers\\"},
+        // Regression: a device path made the elevated listing open named pipes of the user's.
+        DriverPathCase{DriverPath::DownloadFolder, true, u"\\\\.\\pipe\\", u""},
+        DriverPathCase{DriverPath::BackupIndexIni, true, u"\\\\?\\C:\\Drv", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"\\\\nas", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"\\\\nas\\\\x", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"Download", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"\\Download", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"C:Download", u""},
+        DriverPathCase{DriverPath::BackupIndexJson, true, u"D:\\Drv\\..\\..\\Windows", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"D:\\Drv\\x.txt:stream", u""}));
 
 TEST(IniValue, FindsKeysOfTheSectionIgnoringCase) {
     const std::u16string ini = u"[Main]\r\nBackPath=wrong\r\n; BackPath=comment\r\n"

@@ -2,6 +2,7 @@
 #include "platform/PathRules.h"
 #include "platform/Text.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/OpenFlags.h"
 #include <shlobj.h>
 #include <vector>
 
@@ -69,7 +70,9 @@ public:
             }
             UniqueFile handle(::CreateFileW(
                 W(dir), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                OPEN_EXISTING,
+                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
+                nullptr));
             if (!handle) {
                 return false;
             }
@@ -101,7 +104,8 @@ RemoveResult RemovePlainFile(const std::u16string& path) {
     }
     UniqueFile file(::CreateFileW(W(path), DELETE | FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
+                                  nullptr));
     if (!file) {
         return RemoveResult::Refused;
     }
@@ -132,7 +136,7 @@ bool WriteReportFile(const std::u16string& path, const std::string& bytes) {
     }
     // CREATE_NEW refuses an existing name, a link planted since the removal included.
     UniqueFile file(::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
     if (!file) {
         return false;
     }
@@ -185,7 +189,8 @@ bool CreatePlainFolder(const std::u16string& folder) {
 bool ClearReadOnlyFlag(const std::u16string& path) {
     UniqueFile file(::CreateFileW(W(path), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
+                                  nullptr));
     if (!file) {
         return false;
     }

@@ -2,6 +2,7 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/OpenFlags.h"
 #include "product/AppConfig.h"
 #include "report/DriverSettings.h"
 #include "report/win32/ReportWriters.h"
@@ -31,9 +32,9 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
 // The [Drivers] value, read with full sharing so the host product may hold the file open.
 // Empty when the file cannot be read.
 std::u16string DriversValue(const std::u16string& settingsFile, const char16_t* key) {
-    UniqueFile file(::CreateFileW(W(settingsFile), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileW(
+        W(settingsFile), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxSettingsBytes) {
         return {};

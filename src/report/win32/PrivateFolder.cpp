@@ -1,6 +1,7 @@
 #include "report/win32/PrivateFolder.h"
 #include "platform/PathRules.h"
 #include "platform/Text.h"
+#include "platform/win32/OpenFlags.h"
 #include "platform/win32/Bcrypt.h"
 #include "report/PackingRules.h"
 #include "report/win32/FinalPath.h"
@@ -22,10 +23,10 @@ bool SetDeleteDisposition(HANDLE handle) {
 
 // Opens a folder for listing and deletion when it is a plain folder that resolves to `path`.
 UniqueFile OpenPlainFolder(const std::u16string& path) {
-    UniqueFile dir(::CreateFileW(W(path), DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                 nullptr));
+    UniqueFile dir(::CreateFileW(
+        W(path), DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!dir || !::GetFileInformationByHandle(dir.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
@@ -98,7 +99,8 @@ std::u16string TemporaryFolder() {
 bool DeleteOwnFile(const std::u16string& path) {
     UniqueFile file(::CreateFileW(W(path), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
+                                  nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!file || !::GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||

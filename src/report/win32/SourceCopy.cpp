@@ -1,6 +1,7 @@
 #include "report/win32/SourceCopy.h"
 #include "platform/Text.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/OpenFlags.h"
 #include "report/win32/FinalPath.h"
 #include "report/PackingRules.h"
 #include <vector>
@@ -55,7 +56,8 @@ bool CopyData(HANDLE from, HANDLE to) {
 bool CopyCollectedSource(const std::u16string& source, const std::u16string& copyPath) {
     UniqueFile from(::CreateFileW(
         W(source), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN | kNoImpersonation,
+        nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!from || !::GetFileInformationByHandle(from.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
@@ -68,7 +70,7 @@ bool CopyCollectedSource(const std::u16string& source, const std::u16string& cop
         return false;
     }
     UniqueFile to(::CreateFileW(W(copyPath), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
     if (!to) {
         return false;
     }

@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/OpenFlags.h"
 #include "platform/win32/Registry.h"
 #include "sysinfo/win32/SystemLibrary.h"
 
@@ -190,9 +191,9 @@ std::u16string GetFileVersionText(const std::u16string& path, int parts) {
 }
 
 uint64_t GetFileSizeSafe(const std::u16string& path) {
-    const UniqueFile file(::CreateFileW(W(path), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(
+        ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
     if (!file) {
         return 0;
     }

@@ -23,7 +23,6 @@ What Wine 8 cannot show, so these tests do not try:
 import datetime as _dt
 import os
 import random
-import shutil
 import socket
 import struct
 import subprocess

@@ -1,4 +1,5 @@
 #include "devices/DeviceListReport.h"
+#include "platform/Calendar.h"
 #include "platform/Text.h"
 #include <cmath>
 #include <cstdio>
@@ -11,25 +12,6 @@ namespace {
 std::u16string TwoDigits(long long value) {
     std::u16string text = ToText(value);
     return text.size() < 2 ? u"0" + text : text;
-}
-
-struct CivilDate {
-    long long Year;
-    int Month;
-    int Day;
-};
-
-// Days since 1 January 1970 to the proleptic Gregorian calendar.
-CivilDate CivilFromDays(long long z) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
 void AddIdItems(ReportText& report, std::u16string_view ids) {
@@ -98,7 +80,6 @@ std::u16string GeneralNumberText(double value, char16_t decimalSeparator) {
 
 std::u16string DeviceDateText(double value, const DeviceTextFormat& format) {
     constexpr long long kMsPerDay = 86400000;
-    constexpr long long kUnixEpochDay = 25569; // 1 January 1970
     if (!(std::fabs(value) < 1e7)) {
         return {};
     }
@@ -106,7 +87,7 @@ std::u16string DeviceDateText(double value, const DeviceTextFormat& format) {
     const long long total = std::llround(value * static_cast<double>(kMsPerDay));
     const long long day = total / kMsPerDay;
     const long long ms = std::llabs(total) % kMsPerDay;
-    const CivilDate date = CivilFromDays(day - kUnixEpochDay);
+    const CivilDate date = CivilFromDayNumber(day);
 
     std::u16string text =
         ToText(date.Month) + format.DateSeparator + ToText(date.Day) + format.DateSeparator;

@@ -1,6 +1,7 @@
 #include "platform/RegistryData.h"
 #include "platform/Text.h"
 #include "product/AppConfig.h"
+#include "platform/Calendar.h"
 
 namespace pv {
 
@@ -31,27 +32,6 @@ std::u16string EditionFolderFromLocation(const std::u16string& location) {
 }
 
 namespace {
-
-// Days from 30 December 1899 to the given civil date (proleptic Gregorian calendar).
-long long DayNumber(int year, int month, int day) {
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int mp = (month + 9) % 12;
-    const int doy = (153 * mp + 2) / 5 + day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long long sinceEpoch = static_cast<long long>(era) * 146097 + doe - 719468;
-    return sinceEpoch + 25569; // 1 January 1970 is day 25569
-}
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Reads 1..maxDigits decimal digits at `pos`; false when there is none.
 bool ReadNumber(std::u16string_view text, size_t& pos, size_t maxDigits, int& value,
@@ -111,7 +91,7 @@ double ParseInstDate1(const std::u16string& raw) {
             return 0;
         }
     }
-    const double days = static_cast<double>(DayNumber(year, month, day));
+    const double days = static_cast<double>(DayNumberFromCivil(year, month, day));
     const double fraction = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
     // Before the epoch the fraction still counts forward from midnight of that day.
     return days < 0 ? days - fraction : days + fraction;

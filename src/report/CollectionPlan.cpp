@@ -1,30 +1,9 @@
 #include "report/CollectionPlan.h"
+#include "platform/Calendar.h"
 #include "platform/Text.h"
 
 namespace pv {
 namespace {
-
-long long DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153LL * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-TCivilDate CivilFromDays(long long z) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const long long d = doy - (153 * mp + 2) / 5 + 1;
-    const long long m = mp < 10 ? mp + 3 : mp - 9;
-    const long long y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    return {static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
-}
 
 std::u16string Digits(int value, size_t width) {
     std::u16string text = ToText(value);
@@ -102,7 +81,9 @@ std::u16string WithoutTrailingBackslash(std::u16string text) {
 } // namespace
 
 TCivilDate SubtractDays(TCivilDate date, int days) {
-    return CivilFromDays(DaysFromCivil(date.Year, date.Month, date.Day) - days);
+    const CivilDate c =
+        CivilFromDayNumber(DayNumberFromCivil(date.Year, date.Month, date.Day) - days);
+    return {c.Year, c.Month, c.Day};
 }
 
 std::u16string FormatDateStamp(TCivilDate date) {

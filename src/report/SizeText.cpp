@@ -1,4 +1,5 @@
 #include "report/SizeText.h"
+#include "platform/Calendar.h"
 #include "platform/Text.h"
 
 namespace pv {
@@ -42,19 +43,6 @@ std::u16string SizeText(uint64_t bytes, char16_t decimalSeparator) {
     return FormatHundredths(bytes, 1, decimalSeparator) + u" bytes";
 }
 
-namespace {
-
-bool IsLeapYear(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
-}
-
-} // namespace
-
 double DosDateTimeToValue(uint16_t dosDate, uint16_t dosTime) {
     const int year = 1980 + (dosDate >> 9);
     const int month = (dosDate >> 5) & 0x0F;
@@ -66,13 +54,8 @@ double DosDateTimeToValue(uint16_t dosDate, uint16_t dosTime) {
         minute > 59 || second > 59) {
         return 0;
     }
-    int dayOfYear = day;
-    for (int m = 1; m < month; ++m) {
-        dayOfYear += DaysInMonth(year, m);
-    }
-    const int y = year - 1;
-    const int days = 365 * y + y / 4 - y / 100 + y / 400 + dayOfYear - 693594;
-    return days + (hour * 3600 + minute * 60 + second) / 86400.0;
+    return static_cast<double>(DayNumberFromCivil(year, month, day)) +
+           (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
 } // namespace pv

@@ -325,6 +325,7 @@ class Prefix:
         folder = os.path.join(OUT_DIR, 'screenshots')
         os.makedirs(folder, exist_ok=True)
         png = os.path.join(folder, name + '.png')
+        # Wine + Xvfb: a window over another (the message box) reads back black, though painted.
         xwd = subprocess.run(['xwd', '-root', '-silent', '-display', self.display],
                              capture_output=True, check=True)
         subprocess.run(['/usr/bin/convert', 'xwd:-', png], input=xwd.stdout, check=True)

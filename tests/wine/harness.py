@@ -85,9 +85,13 @@ class Display:
     """An Xvfb server on a free display number (chosen by Xvfb itself)."""
 
     def __init__(self):
+        # The screen memory is also kept as an XWD file: the only faithful picture of a window
+        # that lies over another (see Prefix.screenshot).
+        self.fbdir = tempfile.mkdtemp(prefix='pv-xvfb-')
         r, w = os.pipe()
         self.proc = subprocess.Popen(
-            ['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
+            ['Xvfb', '-displayfd', str(w), '-screen', '0', '1024x768x24', '-nolisten', 'tcp',
+             '-fbdir', self.fbdir],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=_die_with_parent)
         os.close(w)
@@ -111,6 +115,7 @@ class Display:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+        shutil.rmtree(self.fbdir, ignore_errors=True)
 
 
 def _run(cmd, env, timeout=300, check=True):
@@ -320,12 +325,20 @@ class Prefix:
                               'pv-uidriver.exe')
         return json.loads(self.wine([driver, '--list']).stdout.decode().strip().splitlines()[-1])
 
-    def screenshot(self, name):
-        """Saves the whole display as out/screenshots/<name>.png; returns the path."""
+    def screenshot(self, name, framebuffer=False):
+        """Saves the whole display as out/screenshots/<name>.png; returns the path.
+
+        framebuffer=True reads Xvfb's screen memory instead of asking the server (xwd -root):
+        under Wine + Xvfb a window over another (the message box) reads back black through xwd,
+        though painted. The screen memory also shows the mouse pointer, which xwd leaves out.
+        """
         folder = os.path.join(OUT_DIR, 'screenshots')
         os.makedirs(folder, exist_ok=True)
         png = os.path.join(folder, name + '.png')
-        # Wine + Xvfb: a window over another (the message box) reads back black, though painted.
+        screen = os.path.join(self._xvfb.fbdir, 'Xvfb_screen0') if self._xvfb else ''
+        if framebuffer and os.path.exists(screen):
+            subprocess.run(['/usr/bin/convert', 'xwd:' + screen, png], check=True)
+            return png
         xwd = subprocess.run(['xwd', '-root', '-silent', '-display', self.display],
                              capture_output=True, check=True)
         subprocess.run(['/usr/bin/convert', 'xwd:-', png], input=xwd.stdout, check=True)
@@ -390,7 +403,7 @@ class Prefix:
                         try:
                             if shot:
                                 time.sleep(0.7)  # the window is up; let it finish painting
-                                self.screenshot(shot)
+                                self.screenshot(shot, framebuffer=(stage == 'message'))
                             if func:
                                 func(self)
                         except BaseException as e:  # still let the tool end

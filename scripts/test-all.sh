@@ -11,6 +11,8 @@ bash scripts/bootstrap.sh || { echo "bootstrap failed"; exit 1; }
 
 declare -a summary=()
 failed=0
+total_passed=0
+total_failed=0
 start_all=$SECONDS
 
 note() { summary+=("$(printf '%-28s %-5s %s' "$1" "$2" "$3")"); }
@@ -41,6 +43,11 @@ tests() {
   local rc=$?
   local counts
   counts=$(grep -E 'tests passed|tests failed' "$log" | tail -n 1)
+  # "N% tests passed, F tests failed out of T" feeds the closing totals.
+  if [[ $counts =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    total_failed=$((total_failed + BASH_REMATCH[1]))
+    total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
   if [[ $rc -eq 0 ]]; then
     note "$name" ok "$counts ($((SECONDS - t0)) s)"
   else
@@ -74,6 +81,8 @@ echo "== summary ($(( (SECONDS - start_all) / 60 )) min)"
 printf '%s\n' "${summary[@]}"
 if [[ $failed -ne 0 ]]; then
   echo "FAILED"
+  echo "$total_passed passed, $total_failed failed"
   exit 1
 fi
 echo "ALL PASSED"
+echo "$total_passed passed, $total_failed failed"

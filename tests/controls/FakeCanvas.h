@@ -38,7 +38,7 @@ public:
     }
     int TextHeight(std::u16string_view) override { return LineHeight(font_); }
     void DrawRun(const TRect& clip, int x, int y, std::u16string_view text,
-                  const TTextFlags& flags) override {
+                 const TTextFlags& flags) override {
         texts.push_back({std::u16string(text), x, y, font_, color_, flags, clip});
     }
     void FillRect(const TRect& rect, TColor color) override { fills.push_back({rect, color}); }

@@ -90,8 +90,12 @@ using UniqueService = UniqueResource<NullTraits<SC_HANDLE, CloseService>>;
 using UniqueView = UniqueResource<NullTraits<void*, CloseView>>;
 
 // ---- GDI ----
-inline void CloseGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
-inline void CloseMemoryDc(HDC h) { ::DeleteDC(h); }
+inline void CloseGdiObject(HGDIOBJ h) {
+    ::DeleteObject(h);
+}
+inline void CloseMemoryDc(HDC h) {
+    ::DeleteDC(h);
+}
 // Fonts, brushes, pens, bitmaps (CreateFontIndirectW, CreateSolidBrush, ...): invalid is NULL.
 // Deselect an object from every DC before its owner goes.
 using UniqueGdiObject = UniqueResource<NullTraits<HGDIOBJ, CloseGdiObject>>;

@@ -105,9 +105,9 @@ def apply_seed_modules(m):
     for path in sorted(glob.glob(os.path.join(_HERE, 'seed_*.py'))):
         name = os.path.splitext(os.path.basename(path))[0]
         try:
-            spec = importlib.util.spec_from_file_location(name, path)
-            module = importlib.util.module_from_spec(spec)
-            spec.loader.exec_module(module)
+            loader_info = importlib.util.spec_from_file_location(name, path)
+            module = importlib.util.module_from_spec(loader_info)
+            loader_info.loader.exec_module(module)
             seed = getattr(module, 'seed')
             seed(m)
         except Exception as e:

@@ -104,15 +104,15 @@ void BindRollbackApi() {
         s.setupApi.reset(LoadSystemLibrary(L"setupapi.dll"));
     }
     s.getDeviceProperty =
-        ProcAddress<decltype(s.getDeviceProperty)>(s.setupApi.get(), "SetupDiGetDevicePropertyW");
-    s.buildInfoDataFromStrongName = ProcAddress<decltype(s.buildInfoDataFromStrongName)>(
+        SystemEntry<decltype(s.getDeviceProperty)>(s.setupApi.get(), "SetupDiGetDevicePropertyW");
+    s.buildInfoDataFromStrongName = SystemEntry<decltype(s.buildInfoDataFromStrongName)>(
         s.setupApi.get(), "pSetupDiBuildInfoDataFromStrongName");
     if (!s.kernel32) {
         s.kernel32.reset(LoadSystemLibrary(L"kernel32.dll"));
     }
-    s.disableRedirection = ProcAddress<decltype(s.disableRedirection)>(
+    s.disableRedirection = SystemEntry<decltype(s.disableRedirection)>(
         s.kernel32.get(), "Wow64DisableWow64FsRedirection");
-    s.revertRedirection = ProcAddress<decltype(s.revertRedirection)>(
+    s.revertRedirection = SystemEntry<decltype(s.revertRedirection)>(
         s.kernel32.get(), "Wow64RevertWow64FsRedirection");
 }
 

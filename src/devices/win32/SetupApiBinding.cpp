@@ -29,7 +29,7 @@ SetupApiSlots& Slots() {
 }
 
 template <typename Function> void Resolve(Function& slot, HMODULE module, const char* name) {
-    slot = ProcAddress<Function>(module, name);
+    slot = SystemEntry<Function>(module, name);
 }
 
 template <typename Result, typename Function, typename... Args>

@@ -52,13 +52,4 @@ struct DevInfoTraits {
 };
 using UniqueDevInfo = UniqueResource<DevInfoTraits>;
 
-// The typed entry point `name` of a module; null when the module or the entry point is missing.
-template <typename Function> Function ProcAddress(HMODULE module, const char* name) {
-    if (module == nullptr) {
-        return nullptr;
-    }
-    // Through the generic function-pointer type, which converts to any other without warnings.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 } // namespace pv

@@ -1,4 +1,5 @@
 #include "devices/win32/SetupApiSource.h"
+#include "platform/win32/AnsiText.h"
 #include "devices/RollBackDetect.h"
 #include "devices/uDeviceInfo.h"
 #include "platform/Text.h"
@@ -111,18 +112,7 @@ bool SetupApiSource::IsDchService(const std::u16string& serviceName) {
 }
 
 std::string SetupApiSource::AnsiBytes(const std::u16string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int units = static_cast<int>(text.size());
-    const int bytes =
-        ::WideCharToMultiByte(CP_ACP, 0, W(text), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) {
-        return {};
-    }
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, W(text), units, out.data(), bytes, nullptr, nullptr);
-    return out;
+    return TextToAnsi(text);
 }
 
 } // namespace pv

@@ -16,10 +16,13 @@ bool IsAbsolutePath(const std::u16string& path);
 // path is not absolute or loading fails.
 HMODULE LoadLibraryAtPath(const std::u16string& path);
 
-// An entry point of a library loaded above, cast to the caller's function type; NULL when missing.
+// The entry point `name` of a library, cast to the caller's function type; NULL when the library
+// or the entry point is missing. The cast goes through the generic function-pointer type, which
+// converts to any other without warnings.
 template <typename Fn> Fn SystemEntry(HMODULE library, const char* name) {
-    return library ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
-                   : nullptr;
+    return library
+               ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)))
+               : nullptr;
 }
 
 } // namespace pv

@@ -1,4 +1,5 @@
 #include "report/win32/DriverFolders.h"
+#include "platform/win32/AnsiText.h"
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
@@ -13,21 +14,6 @@ namespace {
 
 // A settings file larger than this is not a settings file; it is read as empty.
 constexpr DWORD kMaxSettingsBytes = 4 * 1024 * 1024;
-
-std::u16string AnsiToUtf16(std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int units =
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    if (units <= 0) {
-        return {};
-    }
-    std::u16string text(static_cast<size_t>(units), u'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), W(text.data()),
-                          units);
-    return text;
-}
 
 // The [Drivers] value, read with full sharing so the host product may hold the file open.
 // Empty when the file cannot be read.
@@ -51,7 +37,7 @@ std::u16string DriversValue(const std::u16string& settingsFile, const char16_t* 
         done += got;
     }
     bytes.resize(done);
-    return IniValue(DecodeIniBytes(bytes, AnsiToUtf16), u"Drivers", key);
+    return IniValue(DecodeIniBytes(bytes, AnsiToText), u"Drivers", key);
 }
 
 std::u16string DriverPathOf(DriverPath which, const char16_t* key) {

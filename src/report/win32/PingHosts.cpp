@@ -7,24 +7,13 @@
 #include "product/AppConfig.h"
 #include "report/NetworkEndpoints.h"
 #include "report/PingCapture.h"
+#include "platform/win32/AnsiText.h"
 #include "report/win32/ReportWriters.h"
 #include "sysinfo/AppFuncs.h"
 
 namespace pv {
 
-namespace {
-
-std::u16string AnsiText(const char* bytes, int count) {
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes, count, nullptr, 0);
-    if (units <= 0) {
-        return {};
-    }
-    std::u16string text(static_cast<size_t>(units), u'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes, count, W(text.data()), units);
-    return text;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::u16string CapturePing(const std::u16string& host) {
     const std::u16string systemFolder = GetSystemFolder();
@@ -77,7 +66,7 @@ std::u16string CapturePing(const std::u16string& host) {
             if (!::ReadFile(readEnd.get(), buffer, 512, &got, nullptr)) {
                 break;
             }
-            if (rule.AddChunk(AnsiText(buffer, static_cast<int>(got)))) {
+            if (rule.AddChunk(AnsiToText(std::string_view(buffer, got)))) {
                 ::TerminateProcess(processHandle.get(), 0);
                 break;
             }

@@ -23,8 +23,8 @@ namespace {
 void QueryArchitecture(WindowsVersion& version) {
     SYSTEM_INFO info{};
     using NativeInfo = void(WINAPI*)(SYSTEM_INFO*);
-    auto native = reinterpret_cast<NativeInfo>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo")));
+    auto native =
+        SystemEntry<NativeInfo>(::GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo");
     if (native) {
         native(&info);
     } else {

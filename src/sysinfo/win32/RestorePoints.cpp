@@ -32,10 +32,6 @@ constexpr const char16_t* kLibraryName = u"Pellomar.dll";
 // report job, so the enumeration is abandoned after this long (the library then stays loaded).
 constexpr std::chrono::seconds kEnumerationLimit{30};
 
-template <typename Fn> Fn Export(HMODULE library, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
-
 RestorePoint Copy(const RestorePointRecord& record) {
     RestorePoint point;
     point.FirstText = U16(record.FirstText);
@@ -71,9 +67,9 @@ std::vector<std::u16string> GetSystemRestoreSection(const std::u16string& librar
     if (!library) {
         return lines;
     }
-    const auto closeEnum = Export<CloseEnumFn>(library, "CloseEnum");
-    const auto enumNext = Export<EnumPointFn>(library, "EnumNextPoint");
-    const auto enumFirst = Export<EnumPointFn>(library, "EnumFirstPoint");
+    const auto closeEnum = SystemEntry<CloseEnumFn>(library, "CloseEnum");
+    const auto enumNext = SystemEntry<EnumPointFn>(library, "EnumNextPoint");
+    const auto enumFirst = SystemEntry<EnumPointFn>(library, "EnumFirstPoint");
     if (!closeEnum || !enumNext || !enumFirst) {
         return lines; // treated like a library that cannot be loaded
     }

@@ -119,9 +119,7 @@ using ModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 ModuleFileNameExFn ModuleFileNameEx() {
     static const ModuleFileNameExFn fn = [] {
         const HMODULE psapi = LoadSystemLibrary(L"psapi.dll"); // kept for the process's life
-        return psapi ? reinterpret_cast<ModuleFileNameExFn>(
-                           reinterpret_cast<void*>(::GetProcAddress(psapi, "GetModuleFileNameExW")))
-                     : nullptr;
+        return SystemEntry<ModuleFileNameExFn>(psapi, "GetModuleFileNameExW");
     }();
     return fn;
 }

@@ -59,12 +59,9 @@ bool IsAdministrator() {
                                      DWORD, DWORD, DWORD, DWORD, PSID*);
     using CheckFn = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
     using FreeFn = PVOID(WINAPI*)(PSID);
-    auto proc = [&](const char* name) {
-        return reinterpret_cast<void*>(::GetProcAddress(advapi, name));
-    };
-    const auto allocate = reinterpret_cast<AllocateFn>(proc("AllocateAndInitializeSid"));
-    const auto check = reinterpret_cast<CheckFn>(proc("CheckTokenMembership"));
-    const auto release = reinterpret_cast<FreeFn>(proc("FreeSid"));
+    const auto allocate = SystemEntry<AllocateFn>(advapi, "AllocateAndInitializeSid");
+    const auto check = SystemEntry<CheckFn>(advapi, "CheckTokenMembership");
+    const auto release = SystemEntry<FreeFn>(advapi, "FreeSid");
     if (!allocate || !check || !release) {
         return false;
     }
@@ -118,8 +115,8 @@ std::u16string PhysicalMemoryText() {
     uint64_t available = 0;
     uint64_t total = 0;
     using StatusExFn = BOOL(WINAPI*)(MEMORYSTATUSEX*);
-    const auto statusEx = reinterpret_cast<StatusExFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GlobalMemoryStatusEx")));
+    const auto statusEx =
+        SystemEntry<StatusExFn>(::GetModuleHandleW(L"kernel32.dll"), "GlobalMemoryStatusEx");
     MEMORYSTATUSEX ex{};
     ex.dwLength = sizeof ex;
     if (statusEx && statusEx(&ex)) {

@@ -18,9 +18,6 @@ bool FolderExists(const std::u16string& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-namespace {
-
-// The resolved path of an open handle; empty on failure.
 std::u16string FinalPathOf(HANDLE handle) {
     std::u16string buf(1024, u'\0');
     DWORD len = ::GetFinalPathNameByHandleW(handle, W(buf.data()), static_cast<DWORD>(buf.size()),
@@ -36,6 +33,38 @@ std::u16string FinalPathOf(HANDLE handle) {
     buf.resize(len);
     return buf;
 }
+
+bool MarkForDeletion(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                        sizeof(disposition)) != FALSE;
+}
+
+bool CopyHandleData(HANDLE from, HANDLE to) {
+    constexpr DWORD kChunk = 1u << 16;
+    std::vector<char> buffer(kChunk);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(from, buffer.data(), kChunk, &read, nullptr)) {
+            return false;
+        }
+        if (read == 0) {
+            return true;
+        }
+        DWORD done = 0;
+        while (done < read) {
+            DWORD written = 0;
+            if (!::WriteFile(to, buffer.data() + done, read - done, &written, nullptr) ||
+                written == 0) {
+                return false;
+            }
+            done += written;
+        }
+    }
+}
+
+namespace {
 
 std::u16string ProfileFolder() {
     wchar_t buf[MAX_PATH] = {};
@@ -92,20 +121,19 @@ private:
     std::vector<UniqueFile> held_;
 };
 
-enum class RemoveResult { Removed, Absent, Refused };
+} // namespace
 
-// Deletes `path` through a handle, and only when it is a regular file with one link that resolves
-// to itself. Deleting by name could follow a planted link and remove its target.
-RemoveResult RemovePlainFile(const std::u16string& path) {
+RemoveResult RemovePlainFile(const std::u16string& path, bool clearReadOnly) {
     if (::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES) {
         const DWORD err = ::GetLastError();
         return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? RemoveResult::Absent
                                                                             : RemoveResult::Refused;
     }
-    UniqueFile file(::CreateFileW(W(path), DELETE | FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
-                                  nullptr));
+    const DWORD access =
+        DELETE | FILE_READ_ATTRIBUTES | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0);
+    UniqueFile file(::CreateFileW(
+        W(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation, nullptr));
     if (!file) {
         return RemoveResult::Refused;
     }
@@ -115,16 +143,13 @@ RemoveResult RemovePlainFile(const std::u16string& path) {
         info.nNumberOfLinks != 1 || !SamePath(FinalPathOf(file.get()), path)) {
         return RemoveResult::Refused;
     }
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                      sizeof(disposition))) {
-        return RemoveResult::Refused;
+    if (clearReadOnly && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));
     }
-    return RemoveResult::Removed;
+    return MarkForDeletion(file.get()) ? RemoveResult::Removed : RemoveResult::Refused;
 }
-
-} // namespace
 
 bool WriteReportFile(const std::u16string& path, const std::string& bytes) {
     CheckedFolder folder;

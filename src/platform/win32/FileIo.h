@@ -3,6 +3,7 @@
 // The tool runs elevated while the log folder belongs to the user, so a report is written only
 // when every folder of its path is a plain folder that resolves to itself (no junction or link
 // can redirect the write), and only a regular single-link file is ever deleted.
+#include <windows.h>
 #include <string>
 
 namespace pv {
@@ -11,6 +12,24 @@ namespace pv {
 bool PlainFileExists(const std::u16string& path);
 // True when the path names an existing folder.
 bool FolderExists(const std::u16string& path);
+
+// The path an open handle resolves to, links followed: GetFinalPathNameByHandleW's DOS form with
+// its "\\?\" prefix (compare with SamePath). Empty on failure.
+std::u16string FinalPathOf(HANDLE handle);
+
+// Marks a file or folder opened with DELETE access for deletion when its last handle closes.
+bool MarkForDeletion(HANDLE handle);
+
+// Copies `from` from its current position to its end into `to`; false on a read or write error
+// (`to` then holds a partial copy).
+bool CopyHandleData(HANDLE from, HANDLE to);
+
+enum class RemoveResult { Removed, Absent, Refused };
+// Deletes `path` through a handle, and only when it is a regular file with one link that resolves
+// to itself: deleting by name could follow a planted link and remove its target. With
+// `clearReadOnly` a read-only file loses the flag first (otherwise it is refused). Absent when
+// nothing is at the name; Refused for anything else that was not deleted.
+RemoveResult RemovePlainFile(const std::u16string& path, bool clearReadOnly = false);
 
 // Writes a whole report file, replacing an earlier one. False, with nothing written anywhere,
 // when the path is not a plain absolute path, a folder of it is a link or resolves elsewhere, or

@@ -1,6 +1,7 @@
 #include "report/win32/Packing.h"
 #include "platform/Text.h"
 #include "platform/win32/Bcrypt.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
 #include "report/MemberName.h"
 #include "report/win32/PrivateFolder.h"
@@ -57,23 +58,6 @@ UniqueFile CreateFreshFile(const std::u16string& path) {
     return file;
 }
 
-bool CopyHandleData(HANDLE from, HANDLE to) {
-    std::vector<char> buffer(1u << 16);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
-            return false;
-        }
-        if (read == 0) {
-            return true;
-        }
-        DWORD written = 0;
-        if (!::WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) {
-            return false;
-        }
-    }
-}
-
 std::u16string RandomHex() {
     std::uint64_t value = 0;
     SystemRandom(&value, sizeof(value));
@@ -96,10 +80,8 @@ bool PlaceAcrossVolumes(const std::u16string& staged, const std::u16string& fina
     }
     UniqueFile from(::CreateFileW(W(staged), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    FILE_DISPOSITION_INFO dispose{};
-    dispose.DeleteFile = TRUE;
     if (!from || !CopyHandleData(from.get(), to.get())) {
-        ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &dispose, sizeof(dispose));
+        MarkForDeletion(to.get());
         return false;
     }
     to.reset();

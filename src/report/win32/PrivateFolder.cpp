@@ -1,10 +1,10 @@
 #include "report/win32/PrivateFolder.h"
 #include "platform/PathRules.h"
 #include "platform/Text.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/OpenFlags.h"
 #include "platform/win32/Bcrypt.h"
 #include "report/PackingRules.h"
-#include "report/win32/FinalPath.h"
 #include <sddl.h>
 #include <vector>
 
@@ -14,12 +14,6 @@ namespace {
 // Full control for SYSTEM and Administrators, inherited by the files made inside; nothing else.
 constexpr wchar_t kOwnerOnlyDacl[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 constexpr int kCreateAttempts = 8;
-
-bool SetDeleteDisposition(HANDLE handle) {
-    FILE_DISPOSITION_INFO info{};
-    info.DeleteFile = TRUE;
-    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof(info)) != FALSE;
-}
 
 // Opens a folder for listing and deletion when it is a plain folder that resolves to `path`.
 UniqueFile OpenPlainFolder(const std::u16string& path) {
@@ -68,7 +62,7 @@ void RemoveFolder(const std::u16string& path, UniqueFile dir) {
     for (const std::u16string& name : NamesIn(dir.get())) {
         DeleteOwnFile(base + name);
     }
-    SetDeleteDisposition(dir.get());
+    MarkForDeletion(dir.get());
 }
 
 std::uint64_t RandomBits() {
@@ -97,22 +91,7 @@ std::u16string TemporaryFolder() {
 }
 
 bool DeleteOwnFile(const std::u16string& path) {
-    UniqueFile file(::CreateFileW(W(path), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
-                                  nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !::GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        info.nNumberOfLinks != 1 || !SamePath(FinalPathOf(file.get()), path)) {
-        return false;
-    }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        FILE_BASIC_INFO basic{};
-        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof(basic));
-    }
-    return SetDeleteDisposition(file.get());
+    return RemovePlainFile(path, true) == RemoveResult::Removed;
 }
 
 std::optional<TPrivateFolder> TPrivateFolder::Create(const std::u16string& tempFolder) {

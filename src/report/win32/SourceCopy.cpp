@@ -2,14 +2,13 @@
 #include "platform/Text.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/OpenFlags.h"
-#include "report/win32/FinalPath.h"
+#include "platform/win32/FileIo.h"
 #include "report/PackingRules.h"
 #include <vector>
 
 namespace pv {
 namespace {
 
-constexpr DWORD kCopyChunk = 1u << 16;
 constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
@@ -27,28 +26,6 @@ std::u16string LongForm(const std::u16string& path) {
 bool InPlace(HANDLE handle, const std::u16string& source) {
     const std::u16string resolved = FinalPathOf(handle);
     return IsCollectedInPlace(resolved, source) || IsCollectedInPlace(resolved, LongForm(source));
-}
-
-bool CopyData(HANDLE from, HANDLE to) {
-    std::vector<char> buffer(kCopyChunk);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(from, buffer.data(), kCopyChunk, &read, nullptr)) {
-            return false;
-        }
-        if (read == 0) {
-            return true;
-        }
-        DWORD done = 0;
-        while (done < read) {
-            DWORD written = 0;
-            if (!::WriteFile(to, buffer.data() + done, read - done, &written, nullptr) ||
-                written == 0) {
-                return false;
-            }
-            done += written;
-        }
-    }
 }
 
 } // namespace
@@ -81,11 +58,9 @@ bool CopyCollectedSource(const std::u16string& source, const std::u16string& cop
     if (basic.FileAttributes == 0) {
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     }
-    if (!CopyData(from.get(), to.get()) ||
+    if (!CopyHandleData(from.get(), to.get()) ||
         !::SetFileInformationByHandle(to.get(), FileBasicInfo, &basic, sizeof(basic))) {
-        FILE_DISPOSITION_INFO dispose{};
-        dispose.DeleteFile = TRUE;
-        ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &dispose, sizeof(dispose));
+        MarkForDeletion(to.get());
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 
 #include "platform/PathRules.h"
 #include "platform/Text.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
@@ -66,55 +67,13 @@ private:
     UniqueFile file_;
 };
 
-// The resolved path of an open handle, normalized; empty on failure.
-std::u16string FinalPathOf(HANDLE handle) {
-    std::u16string buf(1024, u'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD len =
-            ::GetFinalPathNameByHandleW(handle, W(buf.data()), static_cast<DWORD>(buf.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (len == 0) {
-            return {};
-        }
-        if (len < buf.size()) {
-            buf.resize(len);
-            return NormalizeFinalPath(buf);
-        }
-        buf.assign(len + 1, u'\0');
-    }
-    return {};
-}
-
-bool MarkForDeletion(HANDLE file) {
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                        sizeof(disposition)) != 0;
-}
-
-// The tool runs elevated and the archive goes into a user-writable folder: an existing file at
-// the name is replaced only when it is a regular single-link file that resolves to the name
-// itself (deleted through its handle, never by name, which could follow a planted link).
-bool RemoveExistingArchive(const std::u16string& path) {
-    if (::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES) {
-        const DWORD err = ::GetLastError();
-        return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
-    }
-    UniqueFile file(::CreateFileW(W(path), DELETE | FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    return file && ::GetFileInformationByHandle(file.get(), &info) &&
-           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-               0 &&
-           info.nNumberOfLinks == 1 && SamePath(FinalPathOf(file.get()), path) &&
-           MarkForDeletion(file.get());
-}
-
 class Win32FileSystem final : public ZipFileSystem {
 public:
     std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path) override {
-        if (!RemoveExistingArchive(path)) {
+        // The tool runs elevated and the archive may go into a user-writable folder: an existing
+        // file at the name is replaced only when it is a regular single-link file that resolves to
+        // the name itself, deleted through its handle, never by name.
+        if (RemovePlainFile(path) == RemoveResult::Refused) {
             return nullptr;
         }
         // CREATE_NEW refuses any name that exists again, a link planted since included; a file

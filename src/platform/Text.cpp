@@ -167,4 +167,14 @@ std::u16string ToText(long long value) {
     return FromAscii(std::to_string(value));
 }
 
+std::u16string HexDigits(unsigned long long value, int digits) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    std::u16string text(static_cast<size_t>(digits > 0 ? digits : 0), u'0');
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        *it = kHex[value & 0xF];
+        value >>= 4;
+    }
+    return text;
+}
+
 } // namespace pv

@@ -1,6 +1,7 @@
 #pragma once
 // UTF-16 text helpers shared by every subsystem. Text is std::u16string in UTF-16 code units, as
 // Windows counts them; conversion to wchar_t happens only at the Win32 boundary.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,8 @@ std::u16string ExtensionPart(std::u16string_view path);
 
 // Decimal text of an integer.
 std::u16string ToText(long long value);
+// The low `digits` hexadecimal digits of `value`, upper case, most significant first, zero-padded.
+std::u16string HexDigits(unsigned long long value, int digits);
 
 } // namespace pv
 

@@ -1,9 +1,9 @@
 #include "report/MemberName.h"
+#include "platform/Text.h"
 
 namespace pv {
 
 std::u16string EscapeMemberName(std::u16string_view name) {
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string out;
     out.reserve(name.size());
     for (const char16_t c : name) {
@@ -12,9 +12,7 @@ std::u16string EscapeMemberName(std::u16string_view name) {
             continue;
         }
         out += u'#';
-        for (int shift = 12; shift >= 0; shift -= 4) {
-            out += kHex[(c >> shift) & 0xF];
-        }
+        out += HexDigits(c, 4);
     }
     return out;
 }

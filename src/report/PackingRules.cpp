@@ -5,12 +5,7 @@
 namespace pv {
 
 std::u16string PrivateFolderName(std::uint64_t random) {
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    std::u16string name(kPrivateFolderPrefix);
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += kHex[(random >> shift) & 0xF];
-    }
-    return name;
+    return std::u16string(kPrivateFolderPrefix) + HexDigits(random, 16);
 }
 
 bool IsPrivateFolderName(std::u16string_view name) {

@@ -32,14 +32,12 @@ std::u16string RegistryValueText(uint32_t type, const std::vector<uint8_t>& data
         } while (value != 0);
         return digits;
     }
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string text;
     for (const uint8_t b : data) {
         if (!text.empty()) {
             text += u' ';
         }
-        text += kHex[b >> 4];
-        text += kHex[b & 0x0F];
+        text += HexDigits(b, 2);
     }
     return text;
 }

@@ -44,3 +44,10 @@ TEST(RegistryData, StringsSurviveMissingNulAndOddLength) {
     EXPECT_TRUE(DecodeRegDword(kRegDword, {0xC8, 0xAF, 0, 0}, v));
     EXPECT_EQ(v, 45000u);
 }
+
+TEST(Text, HexDigitsAreUpperCaseAndZeroPadded) {
+    EXPECT_EQ(HexDigits(0xE2, 4), u"00E2");
+    EXPECT_EQ(HexDigits(0x0123456789ABCDEFull, 16), u"0123456789ABCDEF");
+    EXPECT_EQ(HexDigits(0x1FF, 2), u"FF");
+    EXPECT_EQ(HexDigits(5, 0), u"");
+}

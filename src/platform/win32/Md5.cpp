@@ -52,11 +52,9 @@ std::u16string Md5Stream::Final() {
     if (!ok) {
         return {};
     }
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string text;
     for (const unsigned char b : digest) {
-        text += kHex[b >> 4];
-        text += kHex[b & 0x0F];
+        text += HexDigits(b, 2);
     }
     return text;
 }

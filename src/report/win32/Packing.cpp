@@ -61,12 +61,7 @@ UniqueFile CreateFreshFile(const std::u16string& path) {
 std::u16string RandomHex() {
     std::uint64_t value = 0;
     SystemRandom(&value, sizeof(value));
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    std::u16string text;
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        text += kHex[(value >> shift) & 0xF];
-    }
-    return text;
+    return HexDigits(value, 16);
 }
 
 // Another volume: the finished archive is first copied to a fresh name beside the final one, so

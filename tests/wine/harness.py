@@ -295,6 +295,10 @@ class Prefix:
         """Unix path of the product's per-user log folder (the tool's reports go here)."""
         return self.unix_path(_machine.LOG_FOLDER)
 
+    def temp_folder(self):
+        """Unix path of the user's temporary folder as the tool sees it."""
+        return self.unix_path(self.wine(['cmd', '/c', 'echo %TEMP%']).stdout.decode().strip())
+
     # ----- running --------------------------------------------------------------------------
     def wine(self, args, check=True, timeout=300):
         """Runs `wine ARGS...` in this prefix; returns the CompletedProcess (bytes output)."""
@@ -445,6 +449,11 @@ def read_report(path):
     if not data.startswith(b'\xff\xfe'):
         raise AssertionError('%s does not start with the UTF-16LE byte-order mark' % path)
     return data[2:].decode('utf-16-le')
+
+
+def job_folders(folder):
+    """Names of the report job's private folders (PvReportJob.*) in a Unix folder, sorted."""
+    return sorted(n for n in os.listdir(folder) if n.lower().startswith('pvreportjob.'))
 
 
 def archive_members(path):

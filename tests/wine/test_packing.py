@@ -85,16 +85,6 @@ def expected_plan_members(today):
     return out
 
 
-def temp_folder(px):
-    """Unix path of the user's temporary folder as the tool sees it."""
-    out = px.wine(['cmd', '/c', 'echo %TEMP%']).stdout.decode().strip()
-    return px.unix_path(out)
-
-
-def job_folders(folder):
-    return sorted(n for n in os.listdir(folder) if n.lower().startswith('pvreportjob.'))
-
-
 def small_machine():
     m = Machine()
     m.file(PRODUCT_USER + r'\Prefs.ini', '[Main]\r\nLanguage=en\r\n')
@@ -177,7 +167,7 @@ class TemporaryFolder(unittest.TestCase):
         m = small_machine()
         m.file(r'C:\canary\secret.txt', 'canary\r\n')
         with harness.Prefix(m, name='packing-temp') as px:
-            temp = temp_folder(px)
+            temp = px.temp_folder()
             os.makedirs(temp, exist_ok=True)
             # Named like collected files: an unrelated file and a planted link to a canary.
             with open(os.path.join(temp, 'Prefs.ini'), 'wb') as f:
@@ -205,7 +195,7 @@ class TemporaryFolder(unittest.TestCase):
             self.assertTrue(os.path.islink(os.path.join(temp, 'DrvSetup.log')))
             with open(px.unix_path(r'C:\canary\secret.txt'), 'rb') as f:
                 self.assertEqual(f.read(), b'canary\r\n')
-            self.assertEqual(job_folders(temp), ['PvReportJob.keep'])
+            self.assertEqual(harness.job_folders(temp), ['PvReportJob.keep'])
             with open(os.path.join(lookalike, 'mine.txt'), 'rb') as f:
                 self.assertEqual(f.read(), b'mine')
             self.assertEqual(set(os.listdir(temp)) - before, set())

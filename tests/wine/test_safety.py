@@ -93,15 +93,6 @@ def snapshot(folder):
     return out
 
 
-def temp_folder(px):
-    """Unix path of the user's temporary folder as the tool sees it."""
-    return px.unix_path(px.wine(['cmd', '/c', 'echo %TEMP%']).stdout.decode().strip())
-
-
-def job_folders(folder):
-    return sorted(n for n in os.listdir(folder) if n.lower().startswith('pvreportjob.'))
-
-
 def archive_name(date=None):
     return 'pv_info_%s_i.zip' % (date or _dt.date.today()).strftime('%Y%m%d')
 
@@ -188,7 +179,7 @@ class PlantedLinks(unittest.TestCase):
             m.file(r'C:\canary\%s.txt' % name, text)
         m.symlink(DESKTOP + '\\' + archive_name(), r'C:\canary\archive.txt')
         with harness.Prefix(m, 'safety-names') as px:
-            temp = temp_folder(px)
+            temp = px.temp_folder()
             os.makedirs(temp, exist_ok=True)
             # Named like a copy the job makes and like the archive it writes before moving it.
             links = {'Prefs.ini': 'prefs', 'DrvSetup.log': 'drvsetup', archive_name(): 'staged'}
@@ -212,7 +203,7 @@ class PlantedLinks(unittest.TestCase):
             # target under Wine), and the job's own folder is gone.
             for link in links:
                 self.assertTrue(os.path.islink(os.path.join(temp, link)), link)
-            self.assertEqual(job_folders(temp), [])
+            self.assertEqual(harness.job_folders(temp), [])
 
 
 class PlantedBinaries(unittest.TestCase):
@@ -335,7 +326,7 @@ class OddInputs(unittest.TestCase):
             big = px.unix_path(LOG_FOLDER + r'\DrvSetupEx.log')
             with open(big, 'wb') as f:
                 f.truncate(5 * 1024 ** 3)              # sparse: no disk space taken
-            temp = temp_folder(px)
+            temp = px.temp_folder()
             # The product writes its live log and lets others read, not write.
             holder = HoldFile(px, LOG_FOLDER + r'\Install\PvzInst.log', 'read', 'live line\r\n')
             try:
@@ -364,7 +355,7 @@ class OddInputs(unittest.TestCase):
             self.assertNotIn('loop1', beta)
             self.assertIn('InnoSetup.log', beta)
             # Nothing of the job stays behind, least of all a 5 GB copy.
-            self.assertEqual(job_folders(temp), [])
+            self.assertEqual(harness.job_folders(temp), [])
 
 
 class UnsavedArchive(unittest.TestCase):
@@ -374,13 +365,13 @@ class UnsavedArchive(unittest.TestCase):
         blocker = DESKTOP + '\\' + archive_name()
         m.file(blocker + r'\keep.txt', 'mine\r\n')
         with harness.Prefix(m, 'safety-unsaved') as px:
-            temp = temp_folder(px)
+            temp = px.temp_folder()
             res = px.run_tool()
             self.assertEqual(res['message']['caption'], 'Completed')
             self.assertEqual(res['message']['text'], 'The report could not be saved.')
             with open(px.unix_path(blocker + r'\keep.txt'), 'rb') as f:
                 self.assertEqual(f.read(), b'mine\r\n')
-            self.assertEqual(job_folders(temp), [])
+            self.assertEqual(harness.job_folders(temp), [])
 
 
 class Interrupted(unittest.TestCase):
@@ -391,13 +382,13 @@ class Interrupted(unittest.TestCase):
         for i in range(3000):
             m.file(LOG_FOLDER + r'\Scheduler\s%04d.log' % i, rnd.randbytes(16 * 1024))
         with harness.Prefix(m, 'safety-interrupted') as px:
-            temp = temp_folder(px)
+            temp = px.temp_folder()
             archive = px.archive_path()
             res = px.run_tool(close_mid_job=8000, check=False)
             self.assertFalse(res.get('message_box_seen'), res)
             self.assertTrue(res.get('process_ended'), res)
             self.assertFalse(os.path.lexists(archive))
-            self.assertEqual(len(job_folders(temp)), 1, 'the close did not land mid-job')
+            self.assertEqual(len(harness.job_folders(temp)), 1, 'the close did not land mid-job')
             self.assertEqual([n for n in os.listdir(px.unix_path(DESKTOP))
                               if n.lower().startswith(('pv_info_', '~pv_info_'))], [])
 
@@ -405,7 +396,7 @@ class Interrupted(unittest.TestCase):
 
             self.assertIn(SAVED, res['message']['text'])
             check_archive(self, archive)
-            self.assertEqual(job_folders(temp), [])
+            self.assertEqual(harness.job_folders(temp), [])
 
 
 if __name__ == '__main__':

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs every Debian package the builds and both test tiers need. Idempotent: silent when all
 # are present; otherwise adds the i386 architecture (for wine32), updates the lists and installs.
+#
+# A mirror in the middle of a sync can serve an index of the wrong size, or newer amd64 than i386
+# versions of a multi-arch package (the security suite ahead of the main suite). Then this run
+# alone installs from a temporary copy of the sources without the suites at fault, with lists of
+# its own; the machine's own sources files are never edited.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev zlib1g-dev
   mingw-w64 libz-mingw-w64-dev
-  wine wine32:i386 wine64 xvfb x11-apps imagemagick
+  wine wine32:i386 wine64 fonts-wine xvfb x11-apps imagemagick
   python3 unzip zip p7zip-full
   clang libclang-rt-14-dev
 )
@@ -25,5 +30,102 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# update LOG [apt options...]: one list update; fails when apt fails or reports an index error.
+update() {
+  local log=$1; shift
+  "${sudo[@]}" apt-get "$@" update -qq >"$log" 2>&1 || return 1
+  ! grep -qE '^(E:|W: Failed to fetch|W: Some index files failed)' "$log"
+}
+
+# simulate [apt options...]: succeeds when the missing packages can be installed together.
+simulate() {
+  "${sudo[@]}" apt-get "$@" install -s -qq --no-install-recommends "${missing[@]}" \
+    >"$work/simulate.log" 2>&1
+}
+
+# Suites named in "Failed to fetch .../dists/<suite>/..." lines of a log.
+failed_suites() {
+  grep -oE 'Failed to fetch [^ ]*/dists/[^/ ]+/' "$1" | sed -E 's|.*/dists/([^/]+)/|\1|' | sort -u
+}
+
+# write_sources DIR SUITE...: copies the machine's enabled sources into DIR without the suites.
+# One-line lists lose each line naming a suite; deb822 files lose the suites from their
+# "Suites:" field and drop a stanza left with none.
+write_sources() {
+  local dir=$1; shift
+  local drop=" $* "
+  mkdir -p "$dir/parts" "$dir/lists/partial"
+  : >"$dir/sources.list"
+  local f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [[ -f $f ]] || continue
+    awk -v drop="$drop" '
+      /^[[:space:]]*deb/ { for (i = 1; i <= NF; i++) if (index(drop, " " $i " ")) next }
+      { print }' "$f" >>"$dir/sources.list"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [[ -f $f ]] || continue
+    awk -v drop="$drop" '
+      function flush() {
+        if (stanza != "" && keep) printf "%s\n", stanza
+        stanza = ""; keep = 1
+      }
+      BEGIN { keep = 1 }
+      /^[[:space:]]*$/ { flush(); next }
+      /^Suites:/ {
+        line = "Suites:"; n = 0
+        for (i = 2; i <= NF; i++) if (!index(drop, " " $i " ")) { line = line " " $i; n++ }
+        if (n == 0) keep = 0
+        stanza = stanza line "\n"; next
+      }
+      { stanza = stanza $0 "\n" }
+      END { flush() }' "$f" >"$dir/parts/$(basename "$f")"
+  done
+}
+
+ok=0
+for attempt in 1 2 3; do
+  if update "$work/update.log"; then ok=1; break; fi
+  echo "bootstrap: list update failed (attempt $attempt of 3)"
+  [[ $attempt -lt 3 ]] && sleep $((attempt * 5))
+done
+
+apt_opts=()
+if [[ $ok -eq 1 ]] && simulate; then
+  :
+else
+  drop=()
+  if [[ $ok -eq 0 ]]; then
+    mapfile -t drop < <(failed_suites "$work/update.log")
+    echo "bootstrap: indexes that failed: ${drop[*]:-(none named)}"
+    grep -E '^E:' "$work/update.log" | head -n 3 | sed 's/^/bootstrap:   /'
+  else
+    echo "bootstrap: the i386 and amd64 versions of some packages do not match:"
+    grep -E 'Depends:|Breaks:|unmet' "$work/simulate.log" | head -n 5 | sed 's/^/bootstrap:   /'
+  fi
+  # Without a named culprit the security suite is the one that runs ahead of the main suite.
+  if [[ ${#drop[@]} -eq 0 ]]; then
+    mapfile -t drop < <(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+      /etc/apt/sources.list.d/*.sources 2>/dev/null | grep -oE '[^ ]+-security' | sort -u)
+  fi
+  echo "bootstrap: installing this once from a temporary sources list without: ${drop[*]}"
+  write_sources "$work/apt" "${drop[@]}"
+  apt_opts=(-o "Dir::Etc::sourcelist=$work/apt/sources.list"
+    -o "Dir::Etc::sourceparts=$work/apt/parts"
+    -o "Dir::State::Lists=$work/apt/lists")
+  if ! update "$work/update2.log" "${apt_opts[@]}"; then
+    cat "$work/update2.log"
+    echo "bootstrap: the temporary sources list failed as well"
+    exit 1
+  fi
+  if ! simulate "${apt_opts[@]}"; then
+    cat "$work/simulate.log"
+    echo "bootstrap: the packages cannot be installed from the temporary sources list"
+    exit 1
+  fi
+fi
+"${sudo[@]}" apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -62,6 +62,24 @@ _SHARED_EXT = re.compile(r'(?i)\.(dll|exe|sys|drv|ocx|cpl|acm|ax|tlb|nls|mui|com
                          r'vxd|ttf|fon)$')
 
 
+def emulated_32bit():
+    """True when 32-bit programs run through an emulator (a machine whose kernel cannot run
+    32-bit code: scripts/bootstrap.sh then registers one). Everything 32-bit is then about 50
+    times slower to start, so waits are stretched by slow()."""
+    try:
+        with open('/proc/sys/fs/binfmt_misc/qemu-i386') as f:
+            return f.readline().strip() == 'enabled'
+    except OSError:
+        return False
+
+
+SLOW_FACTOR = 12 if emulated_32bit() else 1
+
+
+def _slow(seconds):
+    return seconds * SLOW_FACTOR
+
+
 def build_file(*parts):
     """A file of the win32 build, e.g. build_file('tools', 'uidriver.exe')."""
     return os.path.join(BUILD_DIR, *parts)
@@ -132,34 +150,75 @@ def _run(cmd, env, timeout=300, check=True):
     return res
 
 
+# Bump when the template's recipe changes: the marker holds the Wine version and this, so a
+# template made by an older recipe is made again.
+TEMPLATE_RECIPE = 2
+# Wine's own Tahoma (Debian's fonts-wine). Debian's Wine looks for it at a path that does not
+# resolve, so the template carries copies in its Fonts folder; without them the label falls back
+# to another face with other metrics.
+WINE_FONTS_DIR = '/usr/share/wine/fonts'
+TEMPLATE_FONTS = ('tahoma.ttf', 'tahomabd.ttf')
+
+
+def _template_stamp():
+    return '%s recipe %d' % (wine_version(), TEMPLATE_RECIPE)
+
+
 def ensure_template():
-    """Makes build/wine-template when it is missing or was made by another Wine version.
+    """Makes build/wine-template when it is missing or was made by another Wine version or recipe.
     Safe to call from parallel tests (file lock); returns its path."""
-    version = wine_version()
+    stamp = _template_stamp()
     marker = os.path.join(TEMPLATE, '.pv-wine-version')
     os.makedirs(os.path.dirname(TEMPLATE), exist_ok=True)
     with open(TEMPLATE + '.lock', 'w') as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
             with open(marker) as f:
-                if f.read().strip() == version:
+                if f.read().strip() == stamp:
                     return TEMPLATE
         except OSError:
             pass
-        _make_template(version)
+        _make_template(stamp)
     return TEMPLATE
 
 
-def _make_template(version):
+def _install_fonts(prefix):
+    fonts = os.path.join(prefix, 'drive_c', 'windows', 'Fonts')
+    os.makedirs(fonts, exist_ok=True)
+    for name in TEMPLATE_FONTS:
+        src = os.path.join(WINE_FONTS_DIR, name)
+        if not os.path.exists(src):
+            raise RuntimeError('%s is missing: install Debian\'s fonts-wine '
+                               '(scripts/bootstrap.sh does)' % src)
+        shutil.copy2(src, os.path.join(fonts, name))
+
+
+def _probe_fonts(env):
+    """Fails unless a Tahoma -11 font resolves to the face Tahoma, regular and bold."""
+    probe = build_file('tools', 'fontprobe.exe')
+    if not os.path.exists(probe):
+        raise RuntimeError('%s is missing: build the win32 preset first' % probe)
+    out = _run(['wine', probe], env).stdout.decode(errors='replace').replace('\r', '')
+    faces = dict(line.split(' ', 2)[1:] for line in out.splitlines() if line.startswith('face '))
+    if faces.get('400') != 'Tahoma' or faces.get('700') != 'Tahoma':
+        raise RuntimeError('the Wine template has no Tahoma: a Tahoma -11 font resolves to %r '
+                           '(regular) and %r (bold); the label would be laid out in another '
+                           'face' % (faces.get('400'), faces.get('700')))
+
+
+def _make_template(stamp):
     staging = TEMPLATE + '.new'
     shutil.rmtree(staging, ignore_errors=True)
     display = Display()
     env = dict(os.environ, WINEPREFIX=staging, DISPLAY=display.name, **_BASE_ENV)
     try:
-        _run(['wineboot', '-i'], env)
-        _run(['wineserver', '-w'], env)
+        _run(['wineboot', '-i'], env, timeout=_slow(300))
+        _run(['wineserver', '-w'], env, timeout=_slow(300))
         _run(['wine', 'reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', 'win10', '/f'],
              env)
+        _run(['wineserver', '-w'], env)
+        _install_fonts(staging)
+        _probe_fonts(env)
         _run(['wineserver', '-w'], env)
     finally:
         _run(['wineserver', '-k'], env, check=False)
@@ -175,7 +234,7 @@ def _make_template(version):
                 os.unlink(path)
                 os.mkdir(path)
     with open(os.path.join(staging, '.pv-wine-version'), 'w') as f:
-        f.write(version + '\n')
+        f.write(stamp + '\n')
     shutil.rmtree(TEMPLATE, ignore_errors=True)
     os.rename(staging, TEMPLATE)
 
@@ -379,6 +438,7 @@ class Prefix:
             pauses['ready'] = (on_window, screenshot)
         if on_message or message_screenshot:
             pauses['message'] = (on_message, message_screenshot)
+        timeout = _slow(timeout)
         cmd = ['wine', driver, '--timeout', str(timeout), '--signal-dir', self.win_path(signals)]
         for stage in pauses:
             cmd += ['--pause-at', stage]

@@ -78,6 +78,10 @@ void FormCreate() {
 
 void FormClose() {
     WindowClosed = true;
+    // The process ends without waiting for the job; it must not publish an archive on its way.
+    if (g_form.Job && !g_form.Job->Finished.load()) {
+        g_form.Job->Placement.Abandon();
+    }
 }
 
 void tmrWaitingTimer() {

@@ -1,4 +1,5 @@
 #include "controls/win32/GdiCanvas.h"
+#include "controls/GlyphAdvanceCache.h"
 #include "platform/Text.h"
 #include <algorithm>
 #include <limits>
@@ -12,6 +13,34 @@ constexpr size_t kFontCacheSize = 16;
 
 int ClampedLength(std::u16string_view text) {
     return static_cast<int>(std::min<size_t>(text.size(), std::numeric_limits<int>::max() / 4));
+}
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The advance the rasteriser draws for one code unit in the DC's font. GetTextExtentExPointW and
+// the character-width queries report the outline's advances, which Wine does not draw at sizes
+// where the font carries glyph bitmaps; the bitmap glyph's cell advance is what both Wine and
+// Windows draw. A glyph with no bitmap falls back to the measured extent.
+int DrawnAdvance(HDC dc, char16_t c) {
+    GLYPHMETRICS metrics{};
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    if (::GetGlyphOutlineW(dc, c, GGO_BITMAP, &metrics, 0, nullptr, &identity) != GDI_ERROR) {
+        return metrics.gmCellIncX;
+    }
+    const wchar_t unit = static_cast<wchar_t>(c);
+    SIZE size{};
+    return ::GetTextExtentPoint32W(dc, &unit, 1, &size) ? static_cast<int>(size.cx) : 0;
+}
+
+// Labels paint and hit-test on the UI thread; each thread keeps its own advances.
+TGlyphAdvanceCache& Advances() {
+    thread_local TGlyphAdvanceCache cache;
+    return cache;
 }
 
 } // namespace
@@ -72,6 +101,10 @@ HFONT TGdiCanvas::FontFor(const TFontData& font) {
 void TGdiCanvas::SetFont(const TFontData& font) {
     if (HFONT handle = FontFor(font)) {
         ::SelectObject(dc_, handle);
+        currentFont_ = font;
+        fontKnown_ = true;
+    } else {
+        fontKnown_ = false; // the DC keeps a font the cache cannot name
     }
 }
 
@@ -84,12 +117,30 @@ void TGdiCanvas::MeasureExtents(std::u16string_view text, std::vector<int>& ends
     if (text.empty()) {
         return;
     }
-    const int length = ClampedLength(text);
-    SIZE size{};
-    if (!::GetTextExtentExPointW(dc_, reinterpret_cast<const wchar_t*>(text.data()), length, 0,
-                                 nullptr, ends.data(), &size)) {
-        std::fill(ends.begin(), ends.end(), 0);
+    // Each code unit advances by what the rasteriser draws for it; a surrogate pair counts as
+    // one glyph, placed at its second unit.
+    long long x = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            ends[i] = static_cast<int>(x);
+            ++i;
+            x += PairAdvance(text.substr(i - 1, 2));
+        } else {
+            x += fontKnown_
+                     ? Advances().Advance(currentFont_, c,
+                                          [this](char16_t u) { return DrawnAdvance(dc_, u); })
+                     : DrawnAdvance(dc_, c);
+        }
+        ends[i] = static_cast<int>(std::min<long long>(x, std::numeric_limits<int>::max()));
     }
+}
+
+int TGdiCanvas::PairAdvance(std::u16string_view pair) {
+    SIZE size{};
+    return ::GetTextExtentPoint32W(dc_, reinterpret_cast<const wchar_t*>(pair.data()), 2, &size)
+               ? static_cast<int>(size.cx)
+               : 0;
 }
 
 int TGdiCanvas::TextHeight(std::u16string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 // The label canvas on a GDI device context: fonts made from TFontData, system colours resolved
-// through GetSysColor, text measured with GetTextExtentExPointW and drawn with DrawTextExW.
+// through GetSysColor, text measured by the advances its glyphs are drawn with and drawn with
+// DrawTextExW.
 #include "controls/Canvas.h"
 #include "platform/win32/Handles.h"
 #include <windows.h>
@@ -22,7 +23,8 @@ public:
 
     void SetFont(const TFontData& font) override;
     void SetTextColor(TColor color) override;
-    // On failure every extent is 0.
+    // Sums the drawn advance of each glyph, so that a run measured here is drawn exactly that
+    // wide; a glyph that cannot be asked counts 0.
     void MeasureExtents(std::u16string_view text, std::vector<int>& ends) override;
     // 0 on failure.
     int TextHeight(std::u16string_view text) override;
@@ -33,10 +35,14 @@ public:
 
 private:
     HFONT FontFor(const TFontData& font);
+    // The extent of a surrogate pair in the DC's font; 0 on failure.
+    int PairAdvance(std::u16string_view pair);
 
     HDC dc_;
     HGDIOBJ originalFont_ = nullptr;
     TColor textColor_ = clWindowText;
+    TFontData currentFont_;
+    bool fontKnown_ = false;
     std::vector<std::pair<TFontData, UniqueGdiObject>> fonts_;
 };
 

@@ -120,7 +120,7 @@ void TFeedback::Execute(TJobState& state) noexcept {
             MemberNames.clear();
         }
     }
-    state.ArchiveSaved = PackArchive(*this);
+    state.ArchiveSaved = PackArchive(*this, state.Placement);
 }
 
 std::shared_ptr<TJobState> StartFeedback(const std::u16string& archivePath) {

@@ -2,6 +2,7 @@
 // The report job: the window starts it with StartFeedback and polls the shared TJobState; the
 // collection plan and the report writers fill its paired lists through TCollection's operations.
 #include "report/Collection.h"
+#include "report/PlacementGate.h"
 #include <atomic>
 #include <memory>
 #include <string>
@@ -13,6 +14,9 @@ struct TJobState {
     std::atomic<bool> Finished{false};
     // True once the archive exists at its final path; the window's message depends on it.
     std::atomic<bool> ArchiveSaved{false};
+    // Closed by the window when it goes mid-job, so that a process on its way out never
+    // publishes an archive.
+    TPlacementGate Placement;
 };
 
 // Creates the report job for the archive at `archivePath`; its worker runs when this returns.

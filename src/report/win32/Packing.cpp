@@ -96,7 +96,7 @@ bool PlaceArchive(const std::u16string& staged, const std::u16string& finalPath)
     return ::GetLastError() == ERROR_NOT_SAME_DEVICE && PlaceAcrossVolumes(staged, finalPath);
 }
 
-bool PackInto(const TCollection& job, const TPrivateFolder& folder) {
+bool PackInto(const TCollection& job, const TPrivateFolder& folder, TPlacementGate& gate) {
     const std::u16string staged = folder.Path() + FileNamePart(job.ArchivePath);
     if (!CreateFreshFile(staged)) {
         return false;
@@ -106,7 +106,7 @@ bool PackInto(const TCollection& job, const TPrivateFolder& folder) {
         return false;
     }
     const size_t count = job.SourceFiles.size();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count && !gate.Abandoned(); ++i) {
         const std::u16string& source = job.SourceFiles[i];
         const std::u16string copy = folder.Path() + FileNamePart(source);
         if (CopyCollectedSource(source, copy)) {
@@ -117,12 +117,12 @@ bool PackInto(const TCollection& job, const TPrivateFolder& folder) {
     if (ZipClose(zip.release()) != ZR_OK) {
         return false;
     }
-    return PlaceArchive(staged, job.ArchivePath);
+    return gate.PlaceUnlessAbandoned([&] { return PlaceArchive(staged, job.ArchivePath); });
 }
 
 } // namespace
 
-bool PackArchive(const TCollection& job) noexcept {
+bool PackArchive(const TCollection& job, TPlacementGate& gate) noexcept {
     try {
         const std::u16string temp = TemporaryFolder();
         RemoveLeftoverFolders(temp);
@@ -131,7 +131,7 @@ bool PackArchive(const TCollection& job) noexcept {
             return false;
         }
         std::optional<TPrivateFolder> folder = TPrivateFolder::Create(temp);
-        return folder && PackInto(job, *folder);
+        return folder && PackInto(job, *folder, gate);
     } catch (...) {
         return false;
     }

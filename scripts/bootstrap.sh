@@ -16,22 +16,55 @@ packages=(
   clang libclang-rt-14-dev
 )
 
+# 32-bit programs: Wine runs the tool in a 32-bit process, which some virtual machines cannot
+# execute ("Exec format error"). There qemu's user-mode emulator runs them, registered for i386
+# programs with binfmt_misc until the next boot; everything 32-bit is then far slower.
+ensure_32bit() {
+  local probe=/usr/lib/wine/wine
+  [[ -x $probe ]] || return 0
+  "$probe" --version >/dev/null 2>&1 && return 0
+  echo "bootstrap: this kernel cannot run 32-bit programs; running them through qemu-i386"
+  if [[ ! -x /usr/bin/qemu-i386-static ]]; then
+    "${sudo[@]}" apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends qemu-user-static
+  fi
+  local misc=/proc/sys/fs/binfmt_misc
+  [[ -e $misc/register ]] || "${sudo[@]}" mount -t binfmt_misc binfmt_misc "$misc"
+  if [[ ! -e $misc/qemu-i386 ]]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+      "${sudo[@]}" tee "$misc/register" >/dev/null
+  fi
+  "${sudo[@]}" sh -c "echo 1 > $misc/qemu-i386"
+  if ! "$probe" --version >/dev/null 2>&1; then
+    echo "bootstrap: 32-bit programs still do not run; the Wine tier cannot run here"
+    return 1
+  fi
+}
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+apt_opts=()
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ $status == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+# PV_BOOTSTRAP_FORCE=1 goes through the list update and install checks even when nothing is
+# missing (to see what the bootstrap does against a given APT_CONFIG).
+[[ ${PV_BOOTSTRAP_FORCE:-} == 1 ]] && missing=("${packages[@]}")
+if [[ ${#missing[@]} -eq 0 ]]; then
+  ensure_32bit
+  exit
+fi
 
 echo "bootstrap: installing ${missing[*]}"
-sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 
 work=$(mktemp -d)
+chmod 755 "$work" # apt's download user reads the temporary lists
 trap 'rm -rf "$work"' EXIT
 
 # update LOG [apt options...]: one list update; fails when apt fails or reports an index error.
@@ -47,9 +80,13 @@ simulate() {
     >"$work/simulate.log" 2>&1
 }
 
-# Suites named in "Failed to fetch .../dists/<suite>/..." lines of a log.
+# Suites named in the errors of a log: "Failed to fetch .../dists/<suite>/..." and
+# "The repository '<uri> <suite> Release' does not have a Release file".
 failed_suites() {
-  grep -oE 'Failed to fetch [^ ]*/dists/[^/ ]+/' "$1" | sed -E 's|.*/dists/([^/]+)/|\1|' | sort -u
+  {
+    grep -oE 'Failed to fetch [^ ]*/dists/[^/ ]+/' "$1" | sed -E 's|.*/dists/([^/]+)/|\1|' || true
+    grep -oE "repository '[^ ]+ [^ ]+ Release'" "$1" | awk '{print $3}' || true
+  } | sort -u
 }
 
 # write_sources DIR SUITE...: copies the machine's enabled sources into DIR without the suites.
@@ -61,13 +98,13 @@ write_sources() {
   mkdir -p "$dir/parts" "$dir/lists/partial"
   : >"$dir/sources.list"
   local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  for f in "$source_list" "$source_parts"/*.list; do
     [[ -f $f ]] || continue
     awk -v drop="$drop" '
       /^[[:space:]]*deb/ { for (i = 1; i <= NF; i++) if (index(drop, " " $i " ")) next }
       { print }' "$f" >>"$dir/sources.list"
   done
-  for f in /etc/apt/sources.list.d/*.sources; do
+  for f in "$source_parts"/*.sources; do
     [[ -f $f ]] || continue
     awk -v drop="$drop" '
       function flush() {
@@ -87,6 +124,12 @@ write_sources() {
   done
 }
 
+# The sources apt reads (APT_CONFIG may point elsewhere than /etc/apt).
+source_list=/etc/apt/sources.list
+source_parts=/etc/apt/sources.list.d
+eval "$(apt-config shell source_list Dir::Etc::sourcelist/f source_parts Dir::Etc::sourceparts/d)"
+source_parts=${source_parts%/}
+
 ok=0
 for attempt in 1 2 3; do
   if update "$work/update.log"; then ok=1; break; fi
@@ -94,7 +137,6 @@ for attempt in 1 2 3; do
   [[ $attempt -lt 3 ]] && sleep $((attempt * 5))
 done
 
-apt_opts=()
 if [[ $ok -eq 1 ]] && simulate; then
   :
 else
@@ -109,23 +151,35 @@ else
   fi
   # Without a named culprit the security suite is the one that runs ahead of the main suite.
   if [[ ${#drop[@]} -eq 0 ]]; then
-    mapfile -t drop < <(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-      /etc/apt/sources.list.d/*.sources 2>/dev/null | grep -oE '[^ ]+-security' | sort -u)
+    mapfile -t drop < <(cat "$source_list" "$source_parts"/*.list "$source_parts"/*.sources \
+      2>/dev/null | grep -E '^[[:space:]]*(deb|Suites:)' | tr ' ' '\n' | grep -E '^[a-z0-9]+-security$' |
+      sort -u || true)
   fi
-  echo "bootstrap: installing this once from a temporary sources list without: ${drop[*]}"
-  write_sources "$work/apt" "${drop[@]}"
   apt_opts=(-o "Dir::Etc::sourcelist=$work/apt/sources.list"
     -o "Dir::Etc::sourceparts=$work/apt/parts"
     -o "Dir::State::Lists=$work/apt/lists")
-  if ! update "$work/update2.log" "${apt_opts[@]}"; then
-    cat "$work/update2.log"
-    echo "bootstrap: the temporary sources list failed as well"
-    exit 1
-  fi
-  if ! simulate "${apt_opts[@]}"; then
-    cat "$work/simulate.log"
-    echo "bootstrap: the packages cannot be installed from the temporary sources list"
+  # Each round leaves out what failed so far; a suite can only show its fault once the one
+  # before it is gone (apt stops at a missing release file before it fetches any index).
+  placed=0
+  for round in 1 2 3; do
+    echo "bootstrap: installing this once from a temporary sources list without: ${drop[*]}"
+    rm -rf "$work/apt"
+    write_sources "$work/apt" "${drop[@]}"
+    if update "$work/update2.log" "${apt_opts[@]}"; then
+      if simulate "${apt_opts[@]}"; then placed=1; break; fi
+      more=$(grep -E '^[[:space:]]*(deb|Suites:)' "$work/apt/sources.list" "$work/apt/parts"/* \
+        2>/dev/null | tr ' ' '\n' | grep -E '^[a-z0-9]+-security$' | sort -u || true)
+    else
+      more=$(failed_suites "$work/update2.log")
+    fi
+    [[ -n $more ]] || break
+    mapfile -t -O "${#drop[@]}" drop <<<"$more"
+  done
+  if [[ $placed -ne 1 ]]; then
+    cat "$work/update2.log" "$work/simulate.log" 2>/dev/null | grep -E '^(E:|W:)|unmet' | head -n 20
+    echo "bootstrap: the packages cannot be installed from the temporary sources list either"
     exit 1
   fi
 fi
 "${sudo[@]}" apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+ensure_32bit

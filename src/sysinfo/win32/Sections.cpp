@@ -8,7 +8,7 @@
 #include "platform/win32/GrowBuffer.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Registry.h"
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 #include <psapi.h>
 #include <shlobj.h>

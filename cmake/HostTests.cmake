@@ -1,4 +1,5 @@
-# One GoogleTest binary per tests/<sub>/ folder; every test is registered with CTest.
+# One GoogleTest binary per tests/<sub>/ folder, linked to that subsystem's library; every test is
+# registered with CTest.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -16,9 +17,18 @@ foreach(dir IN LISTS _test_dirs)
   target_compile_options(test_${name} PRIVATE ${PV_WARNINGS})
   target_compile_definitions(test_${name} PRIVATE PV_TEST_DATA_DIR="${dir}/data"
                                                   PV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  target_link_libraries(test_${name} PRIVATE pvlib GTest::gtest_main GTest::gmock)
+  target_link_libraries(test_${name} PRIVATE pv_${name} GTest::gtest_main GTest::gmock)
   gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 endforeach()
+
+# Every `#include "<sub>/..."` in src/ goes to the subsystem itself or to one it links to.
+find_program(PV_PYTHON python3 REQUIRED)
+add_test(NAME check_layers
+         COMMAND ${PV_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check-layers.py --src ${CMAKE_SOURCE_DIR}/src
+                 ${PV_LAYERS})
+add_test(NAME check_layers_script COMMAND ${PV_PYTHON} -m unittest -v check_layers_test
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/scripts)
+set_tests_properties(check_layers check_layers_script PROPERTIES LABELS native)
 
 # Optional extras (benchmarks, fuzzers) that need only portable code.
 file(GLOB _extras CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*/CMakeLists.txt

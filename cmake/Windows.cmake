@@ -1,15 +1,16 @@
 # The executable, its resources, the tools that run beside it, and the Wine test tier.
-target_compile_definitions(pvlib PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                        _WIN32_WINNT=0x0601 WINVER=0x0601)
+# Every subsystem sits on platform, so its Windows settings and imports reach them all.
+target_compile_definitions(pv_platform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                               _WIN32_WINNT=0x0601 WINVER=0x0601)
 # Imports are limited to known system libraries (comctl32 comes through the manifest's side-by-side
 # assembly); others are bound at run time from System32 (platform/win32/SystemLibrary.h).
-target_link_libraries(pvlib PUBLIC shell32 ole32 uuid comctl32 advapi32 ws2_32
-                                   gdi32 user32 shlwapi)
+target_link_libraries(pv_platform PUBLIC shell32 ole32 uuid comctl32 advapi32 ws2_32
+                                          gdi32 user32 shlwapi)
 
 add_executable(PlenviaHelper WIN32 src/app/win32/WinMain.cpp src/app/win32/PlenviaHelper.rc)
-target_compile_options(PlenviaHelper PRIVATE ${PV_WARNINGS})
+target_compile_options(PlenviaHelper PRIVATE ${PV_SOURCE_WARNINGS})
 target_link_options(PlenviaHelper PRIVATE -municode -static -static-libgcc -static-libstdc++)
-target_link_libraries(PlenviaHelper PRIVATE pvlib)
+target_link_libraries(PlenviaHelper PRIVATE pv_app)
 set_target_properties(PlenviaHelper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 file(GLOB _tools CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/CMakeLists.txt)

@@ -23,5 +23,9 @@ bool IsDchService(const std::u16string& serviceName);
 // The user's decimal, date and time separators (first character of each).
 DeviceTextFormat UserDeviceTextFormat();
 
+// Builds the device list of all classes and writes logFolder + "DeviceList.txt"; never throws, a
+// list that cannot be built or saved is left out.
+void WriteDeviceList(const std::u16string& logFolder);
+
 } // namespace pv
 #endif

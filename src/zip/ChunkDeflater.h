@@ -51,7 +51,10 @@ private:
     static void Compress(RawDeflater& z, Slot& slot);
     void WorkerLoop(RawDeflater* z);
     void Submit(std::uint64_t seq);
-    Slot& SlotOf(std::uint64_t seq) { return slots_[seq % slots_.size()]; }
+    // The remainder is below the slot count, so it fits the index type.
+    Slot& SlotOf(std::uint64_t seq) {
+        return slots_[static_cast<std::size_t>(seq % slots_.size())];
+    }
 
     int level_;
     std::vector<Slot> slots_;

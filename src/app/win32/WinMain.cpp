@@ -1,9 +1,7 @@
 #include "app/FormMainRules.h"
 #include "app/win32/FormMain.h"
 #include "platform/Text.h"
-#include "product/AppConfig.h"
-#include "devices/RollBackDetect.h"
-#include "sysinfo/SysInfo.h"
+#include "report/win32/StartUp.h"
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,14 +12,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    pv::TConfig::Acquire();
-    // Keeps the operating-system flag and the program's start time for the reports.
-    pv::InitSystemFacts();
-    pv::BindRollbackApi();
+    // The report job's shared services exist before the window that starts the job.
+    pv::StartReportServices();
 
     HWND window = pv::CreateFormMain(instance);
     if (window == nullptr) {
-        pv::TConfig::Release();
+        pv::StopReportServices();
         return 1;
     }
 
@@ -44,7 +40,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (pv::FormMainJobRunning()) {
         ::ExitProcess(static_cast<UINT>(exitCode));
     }
-    pv::ReleaseRollbackApi();
-    pv::TConfig::Release();
+    pv::StopReportServices();
     return exitCode;
 }

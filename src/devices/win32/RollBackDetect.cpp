@@ -5,7 +5,7 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Registry.h"
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace pv {
 

@@ -1,5 +1,5 @@
 #include "devices/win32/SetupApiBinding.h"
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace pv {
 

@@ -1,6 +1,5 @@
 #include "devices/uDeviceInfo.h"
 #include "platform/win32/FileIo.h"
-#include "report/win32/ReportWriters.h"
 
 namespace pv {
 

@@ -1,10 +1,13 @@
 #include "report/win32/Feedback.h"
+#include "devices/uDeviceInfo.h"
 #include "platform/Text.h"
 #include "product/AppConfig.h"
 #include "report/CollectionPlan.h"
 #include "report/win32/JobFileSystem.h"
 #include "report/win32/Packing.h"
 #include "report/win32/ReportWriters.h"
+#include "sysinfo/BSOD.h"
+#include "sysinfo/SysInfo.h"
 #include <shlobj.h>
 #include <thread>
 

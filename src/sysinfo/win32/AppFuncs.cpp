@@ -7,7 +7,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/OpenFlags.h"
 #include "platform/win32/Registry.h"
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 #include <objbase.h>
 #include <shlobj.h>

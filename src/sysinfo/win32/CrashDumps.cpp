@@ -7,7 +7,6 @@
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Registry.h"
-#include "report/win32/ReportWriters.h"
 
 namespace pv {
 

@@ -6,7 +6,7 @@
 #include "platform/TimeLimit.h"
 #include "platform/win32/FileIo.h"
 #include "product/AppConfig.h"
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 #include <cstddef>
 

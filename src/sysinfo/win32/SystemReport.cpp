@@ -8,8 +8,7 @@
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Registry.h"
 #include "product/AppConfig.h"
-#include "report/win32/ReportWriters.h"
-#include "sysinfo/win32/SystemLibrary.h"
+#include "platform/win32/SystemLibrary.h"
 
 #include <atomic>
 

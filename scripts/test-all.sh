@@ -63,10 +63,23 @@ for preset in host host-asan; do
   fi
 done
 
+not_run=0
 if step build-win32 bash -c "cmake --preset win32 && cmake --build --preset win32 -j $JOBS"; then
   if step wine-template env PV_BUILD_DIR="$ROOT/build/win32" \
       python3 -c "import sys; sys.path.insert(0, 'tests/wine'); import harness; harness.ensure_template()"; then
-    tests test-wine win32 -L wine
+    emulated=$(python3 -c "import sys; sys.path.insert(0, 'tests/wine'); import harness
+print(int(harness.emulated_32bit()))")
+    if [[ $emulated == 1 ]]; then
+      # This kernel runs 32-bit programs only through qemu (see bootstrap.sh): every start of
+      # the tool costs a minute, so only the short list runs and the rest is counted as not run.
+      tests test-wine-emulated win32 -L emulated
+      all_cases=$(grep -hcE '^    def test_' tests/wine/test_*.py | awk '{s+=$1} END {print s+0}')
+      short=$(grep -cE '^test_' tests/wine/emulated.txt)
+      not_run=$((all_cases - short))
+      note "  wine tier" "PART" "$short of $all_cases cases ran (tests/wine/emulated.txt): this machine cannot run 32-bit code natively"
+    else
+      tests test-wine win32 -L wine
+    fi
     # Wine test files are unittest modules: count their cases and skips too.
     if [[ -f build/win32/Testing/Temporary/LastTest.log ]]; then
       ran=$(grep -Eo '^Ran [0-9]+ test' build/win32/Testing/Temporary/LastTest.log | awk '{s+=$2} END {print s+0}')
@@ -81,8 +94,12 @@ echo "== summary ($(( (SECONDS - start_all) / 60 )) min)"
 printf '%s\n' "${summary[@]}"
 if [[ $failed -ne 0 ]]; then
   echo "FAILED"
-  echo "$total_passed passed, $total_failed failed"
+  echo "$total_passed passed, $total_failed failed, $not_run skipped"
   exit 1
 fi
-echo "ALL PASSED"
-echo "$total_passed passed, $total_failed failed"
+if [[ $not_run -gt 0 ]]; then
+  echo "ALL PASSED that ran; $not_run Wine cases need a machine that runs 32-bit code natively"
+else
+  echo "ALL PASSED"
+fi
+echo "$total_passed passed, $total_failed failed, $not_run skipped"

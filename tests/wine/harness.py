@@ -80,6 +80,17 @@ def _slow(seconds):
     return seconds * SLOW_FACTOR
 
 
+# Wine's 64-bit loader starts the prefix's own 64-bit programs (reg, cmd, wineboot) directly; the
+# `wine` script always goes through the 32-bit loader first, which costs a minute per start where
+# 32-bit code is emulated. Programs of ours are 32-bit and keep `wine`.
+WINE64 = '/usr/lib/wine/wine64' if os.access('/usr/lib/wine/wine64', os.X_OK) else 'wine'
+
+
+def _loader(program):
+    return 'wine' if program.lower().endswith('.exe') and ('\\' in program or '/' in program) \
+        else WINE64
+
+
 def build_file(*parts):
     """A file of the win32 build, e.g. build_file('tools', 'uidriver.exe')."""
     return os.path.join(BUILD_DIR, *parts)
@@ -212,9 +223,9 @@ def _make_template(stamp):
     display = Display()
     env = dict(os.environ, WINEPREFIX=staging, DISPLAY=display.name, **_BASE_ENV)
     try:
-        _run(['wineboot', '-i'], env, timeout=_slow(300))
+        _run([WINE64, 'wineboot', '-i'], env, timeout=_slow(300))
         _run(['wineserver', '-w'], env, timeout=_slow(300))
-        _run(['wine', 'reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', 'win10', '/f'],
+        _run([WINE64, 'reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', 'win10', '/f'],
              env)
         _run(['wineserver', '-w'], env)
         _install_fonts(staging)
@@ -361,7 +372,7 @@ class Prefix:
     # ----- running --------------------------------------------------------------------------
     def wine(self, args, check=True, timeout=300):
         """Runs `wine ARGS...` in this prefix; returns the CompletedProcess (bytes output)."""
-        return _run(['wine'] + list(args), self.env, timeout=timeout, check=check)
+        return _run([_loader(args[0])] + list(args), self.env, timeout=timeout, check=check)
 
     def install(self, unix_src, winfolder, name=None):
         """Copies a Unix file into a Windows folder of the prefix; returns its Windows path."""

@@ -427,7 +427,9 @@ class Prefix:
           press OK, wait for the exit. Keys: window{caption, client[w,h], style, controls[{class,
           text, id, visible, enabled, rect[l,t,w,h]}]}, frames, frame_ms,
           button_disabled_during_job, label_shown_during_job, message{caption, text,
-          owned_by_window}, press_to_message_ms, exit_code, process_ended, ok, errors.
+          owned_by_window}, press_to_message_ms, exit_code, process_ended, ok, errors,
+          pointer_at_start[x,y] (the driver parks the pointer at the screen's corner before it
+          starts the tool, so nothing is drawn hovered unless an action moves it).
         press=False: only the window is reported; then it is closed (WM_CLOSE).
         close_mid_job=MS: press, close the window MS ms later; keys message_box_seen,
           process_ended, close_to_exit_ms.

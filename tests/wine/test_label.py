@@ -14,6 +14,7 @@ LABEL = (24, 16, 289, 49)  # rd1 in client coordinates
 PRIVACY = 'https://www.orvix.com/en/privacy.php'
 BROWSER_DIR = r'C:\testbrowser'
 PRODUCT_DIR = r'C:\Program Files (x86)\Orvix\Plenvia'
+WINDOW_TEXT = (0, 0, 0)  # COLOR_WINDOWTEXT of the template's default colour scheme
 
 
 def pixels(png, x, y, w, h):
@@ -53,13 +54,18 @@ def find_link(rows):
 
 
 def text_bands(rows):
-    """Groups of consecutive rows that hold dark pixels: one per drawn text line."""
-    bands, inside = 0, False
-    for row in rows:
-        has = any(dark(p) for p in row)
-        if has and not inside:
-            bands += 1
-        inside = has
+    """Groups of consecutive rows that hold dark pixels, one per drawn text line: a list of
+    (first row, last row, first column, last column) of their dark pixels."""
+    bands = []
+    for y, row in enumerate(rows):
+        xs = [x for x, p in enumerate(row) if dark(p)]
+        if not xs:
+            continue
+        if bands and bands[-1][1] == y - 1:
+            top, _, left, right = bands[-1]
+            bands[-1] = (top, y, min(left, xs[0]), max(right, xs[-1]))
+        else:
+            bands.append((y, y, xs[0], xs[-1]))
     return bands
 
 
@@ -75,6 +81,7 @@ class LabelTest(unittest.TestCase):
                 shots['png'] = p.screenshot('label_window')
 
             res = px.run_tool(press=False, on_window=measure)
+        cls.res = res
         cls.window = res['window']
         cls.png = shots['png']
         # The window is centred on the screen without a frame under Xvfb: find its client origin
@@ -97,7 +104,7 @@ class LabelTest(unittest.TestCase):
         self.assertEqual(rd1['rect'], list(LABEL))
         self.assertTrue(rd1['text'].endswith('<a>Privacy Policy</a>.'))
         rows = self.label_rows()
-        self.assertGreaterEqual(text_bands(rows), 3, 'the sentence should wrap: %s' % self.png)
+        self.assertGreaterEqual(len(text_bands(rows)), 3, 'the sentence should wrap: %s' % self.png)
         row, first, last = find_link(rows)
         # "Privacy Policy" underlined in the window font: a straight line of some 60 pixels.
         self.assertGreater(last - first, 40, self.png)
@@ -105,6 +112,28 @@ class LabelTest(unittest.TestCase):
         # Letters sit right above the underline.
         above = rows[row - 3][first:last + 1]
         self.assertTrue(any(dark(p) for p in above))
+
+    def test_sentence_takes_three_lines_with_the_whole_link_on_the_last(self):
+        # In Wine's Tahoma -11 the sentence breaks after "fix" and after "By"; the last line is
+        # "sending us the report, you accept our Privacy Policy." and must fit the 289 pixels.
+        left, top, width, height = self.window['rect']
+        cx, cy = self.res['pointer_at_start']
+        self.assertFalse(left <= cx < left + width and top <= cy < top + height,
+                         'the pointer started on the window: %s' % self.res['pointer_at_start'])
+        rows = self.label_rows()
+        bands = text_bands(rows)
+        self.assertEqual(len(bands), 3, '%s in %s' % (bands, self.png))
+        # The last line ends above the label's bottom edge: no line was cut off below.
+        self.assertLess(bands[-1][1], LABEL[3] - 1, bands)
+        row, first, last = find_link(rows)
+        third = bands[2]
+        self.assertTrue(third[0] <= row <= third[1], 'underline at row %d, bands %s' % (row, bands))
+        self.assertGreater(last - first, 40, self.png)
+        # Only the full stop follows the link, and it ends before the right edge: nothing cut.
+        self.assertLessEqual(third[3] - last, 4, (third, last))
+        self.assertLess(third[3], LABEL[2] - 1, (third, self.png))
+        # Drawn in the window-text colour (black in Wine's scheme), not the hover colour.
+        self.assertEqual({p for p in rows[row][first:last + 1]}, {WINDOW_TEXT}, self.png)
 
     def test_hover_over_link_shows_hand_cursor(self):
         x, y = self.link_point()

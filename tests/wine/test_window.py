@@ -54,9 +54,12 @@ class WindowTest(unittest.TestCase):
         self.assertIsNotNone(waiting, w['controls'])
         self.assertEqual(waiting['rect'], [80, 103, 177, 13])
         self.assertFalse(waiting['visible'])
-        link = [c for c in w['controls'] if 'Privacy Policy' in c['text']]
-        if link:  # the mark-up label may draw its text itself
-            self.assertEqual(link[0]['rect'], [24, 16, 289, 49])
+        # The mark-up label is a window of its own whose text is its caption, mark-up included.
+        link = harness.control(res, 'TRdHtmLabel')
+        self.assertIsNotNone(link, w['controls'])
+        self.assertIn('<a>Privacy Policy</a>', link['text'])
+        self.assertEqual(link['rect'], [24, 16, 289, 49])
+        self.assertTrue(link['visible'])
         self.assertEqual(res['exit_code'], 0)
 
     def test_press_shows_completion_with_todays_archive_and_disables_the_button(self):

@@ -17,10 +17,12 @@ from machine import (Machine, PRODUCT_COMMON, PRODUCT_USER, LOG_FOLDER, PROGRAM_
 
 MAIN_DIR = PROGRAM_FILES_X86 + r'\Orvix\Plenvia'
 BETA_DIR = PROGRAM_FILES_X86 + r'\Orvix\Plenvia Beta'
-LUMEN_COMMON = PROGRAM_FILES_X86 + r'\Lumen\steamapps\common'
+# The tool reaches these folders through their uninstall entries and tells them apart by their
+# own names; the folders above them are free.
+LUMEN_LIBRARY = PROGRAM_FILES_X86 + r'\Lumen\Library'
 EDITION_DIRS = {                       # uninstall key -> InstallLocation (64-bit view)
-    'Lumen App 612830': LUMEN_COMMON + r'\Plenvia',
-    'Lumen App 739520': LUMEN_COMMON + r'\PLENVIA 5 Beta',
+    'Lumen App 612830': LUMEN_LIBRARY + r'\Plenvia',
+    'Lumen App 739520': LUMEN_LIBRARY + r'\PLENVIA 5 Beta',
 }
 MAIN_KEY = UNINSTALL + r'\Plenvia_is1'
 BETA_KEY = UNINSTALL + r'\Plenvia Beta_is1'

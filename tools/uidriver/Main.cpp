@@ -1,7 +1,7 @@
 // uidriver [options] EXE [ACTION ARGS...]...
-// Starts the tool, waits for its window, runs the actions in order (default: press) and prints
-// one JSON object with everything it saw. Exit code 0 when every step worked, 1 otherwise,
-// 2 for a bad command line.
+// Parks the pointer in the screen's top-left corner, starts the tool, waits for its window, runs
+// the actions in order (default: press) and prints one JSON object with everything it saw. Exit
+// code 0 when every step worked, 1 otherwise, 2 for a bad command line.
 #include "Actions.h"
 
 #include <cstdio>

@@ -51,6 +51,15 @@ bool Session::Start() {
             cwd = opt.exe.substr(0, slash + 1);
         }
     }
+    // Xvfb starts the pointer at the screen's centre, where the tool's window appears: a control
+    // under it would be drawn hovered. Actions that hover move it there on purpose.
+    SetCursorPos(0, 0);
+    POINT parked{-1, -1};
+    GetCursorPos(&parked);
+    Json at = Json::Array();
+    at.Push(Json(static_cast<long>(parked.x)));
+    at.Push(Json(static_cast<long>(parked.y)));
+    out["pointer_at_start"] = std::move(at);
     std::wstring cmd = L"\"" + opt.exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;

@@ -2,7 +2,6 @@
 #include "app/win32/FormMain.h"
 #include "platform/Text.h"
 #include "product/AppConfig.h"
-#include "devices/RollBackDetect.h"
 #include "sysinfo/SysInfo.h"
 #include <windows.h>
 #include <commctrl.h>
@@ -17,7 +16,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     pv::TConfig::Acquire();
     // Keeps the operating-system flag and the program's start time for the reports.
     pv::InitSystemFacts();
-    pv::BindRollbackApi();
 
     HWND window = pv::CreateFormMain(instance);
     if (window == nullptr) {
@@ -44,7 +42,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (pv::FormMainJobRunning()) {
         ::ExitProcess(static_cast<UINT>(exitCode));
     }
-    pv::ReleaseRollbackApi();
     pv::TConfig::Release();
     return exitCode;
 }

@@ -115,13 +115,12 @@ std::u16string GetSystemFolder() {
 }
 
 std::u16string GetShellFolder(int csidl) {
-    PIDLIST_ABSOLUTE list = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || !list) {
+    UniqueCoTaskMemory<ITEMIDLIST> list;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, list.put())) || !list) {
         return {};
     }
     wchar_t buf[MAX_PATH + 1] = {};
-    const bool ok = ::SHGetPathFromIDListW(list, buf) != FALSE;
-    ::CoTaskMemFree(list);
+    const bool ok = ::SHGetPathFromIDListW(list.get(), buf) != FALSE;
     return ok ? WithTrailingBackslash(U16(buf)) : std::u16string();
 }
 
@@ -278,32 +277,27 @@ double NowDateTime() {
 }
 
 std::u16string GetShortcutCommand(const std::u16string& path) {
-    const HRESULT init = ::CoInitialize(nullptr);
-    std::u16string result;
-    IShellLinkW* link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
-        link) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            file) {
-            wchar_t target[MAX_PATH + 1] = {};
-            wchar_t arguments[MAX_PATH + 1] = {};
-            if (SUCCEEDED(file->Load(W(path), STGM_READ))) {
-                link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
-                link->GetArguments(arguments, MAX_PATH);
-            }
-            target[MAX_PATH] = L'\0';
-            arguments[MAX_PATH] = L'\0';
-            result = SafeFormat(u"\"%s\" %s", {U16(target), U16(arguments)});
-            file->Release();
-        }
-        link->Release();
+    // Declared first, so the interfaces are released before COM is uninitialised.
+    const ComInitScope com;
+    UniqueCom<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  OutPointer(link))) ||
+        !link) {
+        return {};
     }
-    if (SUCCEEDED(init)) {
-        ::CoUninitialize();
+    UniqueCom<IPersistFile> file;
+    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, OutPointer(file))) || !file) {
+        return {};
     }
-    return result;
+    wchar_t target[MAX_PATH + 1] = {};
+    wchar_t arguments[MAX_PATH + 1] = {};
+    if (SUCCEEDED(file.get()->Load(W(path), STGM_READ))) {
+        link.get()->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
+        link.get()->GetArguments(arguments, MAX_PATH);
+    }
+    target[MAX_PATH] = L'\0';
+    arguments[MAX_PATH] = L'\0';
+    return SafeFormat(u"\"%s\" %s", {U16(target), U16(arguments)});
 }
 
 namespace {

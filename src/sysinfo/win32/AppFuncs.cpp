@@ -246,26 +246,18 @@ int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root
 
 std::u16string ReadRegistryText(HKEY root, const std::u16string& key, const std::u16string& name,
                                 const std::u16string& defaultText) {
-    const UniqueRegKey opened = RegOpenRead(root, key);
-    if (!opened) {
-        return defaultText;
-    }
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    if (RegQueryBytes(opened.get(), name, type, data) != ERROR_SUCCESS) {
-        return defaultText;
-    }
-    return RegistryTextFromBytes(type, data, defaultText);
+    return RegReadBytes(root, key, name, type, data) == ERROR_SUCCESS
+               ? RegistryTextFromBytes(type, data, defaultText)
+               : defaultText;
 }
 
 std::vector<uint8_t> ReadRegistryBytes(HKEY root, const std::u16string& key,
                                        const std::u16string& name) {
-    const UniqueRegKey opened = RegOpenRead(root, key);
-    std::vector<uint8_t> data;
     DWORD type = REG_NONE;
-    if (!opened || RegQueryBytes(opened.get(), name, type, data) != ERROR_SUCCESS) {
-        data.clear();
-    }
+    std::vector<uint8_t> data;
+    RegReadBytes(root, key, name, type, data); // empty on any failure
     return data;
 }
 

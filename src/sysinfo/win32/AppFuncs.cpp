@@ -294,7 +294,7 @@ std::u16string GetShortcutCommand(const std::u16string& path) {
 
 namespace {
 bool ToSystemTime(double value, SYSTEMTIME& st) {
-    const CalendarTime t = DecodeDateTime(value);
+    const CivilDate t = DecodeDateTime(value);
     if (t.Year < 1601 || t.Year > 30827) {
         return false;
     }

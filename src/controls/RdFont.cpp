@@ -23,33 +23,23 @@ void TRdFont::Changed(const TFontData& before) {
 }
 
 void TRdFont::SetName(const std::u16string& name) {
-    const TFontData before = data_;
-    data_.Name = name;
-    Changed(before);
+    SetField(&TFontData::Name, name);
 }
 
 void TRdFont::SetHeight(int height) {
-    const TFontData before = data_;
-    data_.Height = height;
-    Changed(before);
+    SetField(&TFontData::Height, height);
 }
 
 void TRdFont::SetColor(TColor color) {
-    const TFontData before = data_;
-    data_.Color = color;
-    Changed(before);
+    SetField(&TFontData::Color, color);
 }
 
 void TRdFont::SetStyle(TFontStyles style) {
-    const TFontData before = data_;
-    data_.Style = style;
-    Changed(before);
+    SetField(&TFontData::Style, style);
 }
 
 void TRdFont::SetCharset(uint8_t charset) {
-    const TFontData before = data_;
-    data_.Charset = charset;
-    Changed(before);
+    SetField(&TFontData::Charset, charset);
 }
 
 void TRdFont::Assign(const TFontData& data) {

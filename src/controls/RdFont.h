@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace pv {
 
@@ -64,6 +65,12 @@ public:
 
 private:
     void Changed(const TFontData& before);
+    // Sets one field and tells OnChange when the data changed.
+    template <typename Field, typename Value> void SetField(Field TFontData::*field, Value value) {
+        const TFontData before = data_;
+        data_.*field = std::move(value);
+        Changed(before);
+    }
 
     TFontData data_;
     TFontData parent_;

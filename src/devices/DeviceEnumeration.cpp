@@ -24,12 +24,14 @@ uint32_t RegistryPropertyDword(DeviceSource& source, uint32_t code) {
     return source.RegistryProperty(code, type, data) ? PropertyDword(type, data) : 0;
 }
 
-std::vector<uint8_t> DeviceProperty(DeviceSource& source, const DevPropKey& key) {
-    std::vector<uint8_t> data;
-    if (!source.DeviceProperty(key, data)) {
-        data.clear();
+// The property with its type; a failed read is typeless and empty, which every reader takes as
+// no value.
+DevPropValue DeviceProperty(DeviceSource& source, const DevPropKey& key) {
+    DevPropValue value;
+    if (!source.DeviceProperty(key, value)) {
+        value = DevPropValue{};
     }
-    return data;
+    return value;
 }
 
 // A driver-key value; empty when the device has no driver key.
@@ -45,7 +47,8 @@ void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5TextFunction md5
     item.ClassName = ClassNameOrUnknown(RegistryPropertyText(source, kSpdrpClass));
     const std::u16string driverKey = DriverKeyPath(RegistryPropertyText(source, kSpdrpDriver));
 
-    const std::u16string matching = PropertyText(DeviceProperty(source, kDevKeyMatchingDeviceId));
+    const std::u16string matching =
+        DevicePropertyText(DeviceProperty(source, kDevKeyMatchingDeviceId));
     item.MatchingId = MatchingIdFrom(
         matching, matching.empty() ? DriverKeyText(source, driverKey, u"MatchingDeviceId") : u"");
 
@@ -68,10 +71,11 @@ void FillDeviceItem(DeviceSource& source, TDeviceItem& item, Md5TextFunction md5
     item.ProblemNumber =
         node.Result == kCrSuccess && (node.Status & kDnHasProblem) != 0 ? node.Problem : 0;
 
-    const std::u16string provider = PropertyText(DeviceProperty(source, kDevKeyDriverProvider));
+    const std::u16string provider =
+        DevicePropertyText(DeviceProperty(source, kDevKeyDriverProvider));
     item.DriverProvider = DriverTextFrom(
         provider, provider.empty() ? DriverKeyText(source, driverKey, u"ProviderName") : u"");
-    const std::u16string version = PropertyText(DeviceProperty(source, kDevKeyDriverVersion));
+    const std::u16string version = DevicePropertyText(DeviceProperty(source, kDevKeyDriverVersion));
     item.DriverVersion = DriverTextFrom(
         version, version.empty() ? DriverKeyText(source, driverKey, u"DriverVersion") : u"");
     item.DriverDate = DevicePropertyDate(DeviceProperty(source, kDevKeyDriverDate));

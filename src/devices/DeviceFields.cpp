@@ -57,6 +57,18 @@ double DevicePropertyDate(const std::vector<uint8_t>& data) {
     return data.size() >= 8 ? FileTimeToUtcDateTime(LittleEndian(data, 8)) : 0;
 }
 
+std::u16string DevicePropertyText(const DevPropValue& value) {
+    return value.Type == kDevPropTypeString ? PropertyText(value.Data) : std::u16string();
+}
+
+uint32_t DevicePropertyDword(const DevPropValue& value) {
+    return value.Type == kDevPropTypeUint32 ? DevicePropertyDword(value.Data) : 0;
+}
+
+double DevicePropertyDate(const DevPropValue& value) {
+    return value.Type == kDevPropTypeFileTime ? DevicePropertyDate(value.Data) : 0;
+}
+
 double DriverDateDataDate(const std::vector<uint8_t>& data) {
     return data.size() == 8 ? FileTimeToUtcDateTime(LittleEndian(data, 8)) : 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The rules that turn what the setup database hands back into record fields: value decoding,
 // fallbacks, defaults, the driver key and the device key. Pure, so they run natively.
+#include "devices/DeviceSource.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +24,11 @@ uint32_t PropertyDword(uint32_t type, const std::vector<uint8_t>& data);
 uint32_t DevicePropertyDword(const std::vector<uint8_t>& data);
 // A device-property FILETIME: the first 8 bytes as a UTC date-time; 0 when there are fewer.
 double DevicePropertyDate(const std::vector<uint8_t>& data);
+// A device property read by its type: the text of a string, the number of a UINT32, the UTC date
+// of a FILETIME; a value of any other type is empty (empty text, 0).
+std::u16string DevicePropertyText(const DevPropValue& value);
+uint32_t DevicePropertyDword(const DevPropValue& value);
+double DevicePropertyDate(const DevPropValue& value);
 // The "DriverDateData" registry bytes: a FILETIME only when exactly 8 bytes, else 0.
 double DriverDateDataDate(const std::vector<uint8_t>& data);
 

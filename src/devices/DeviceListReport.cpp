@@ -100,50 +100,7 @@ std::u16string DeviceDateText(double value, const DeviceTextFormat& format) {
 }
 
 std::vector<std::u16string> SplitIdItems(std::u16string_view text) {
-    std::vector<std::u16string> items;
-    const auto isBlank = [](char16_t c) { return c >= 1 && c <= 32; };
-    size_t p = 0;
-    const size_t n = text.size();
-    while (p < n && isBlank(text[p])) {
-        ++p;
-    }
-    while (p < n) {
-        std::u16string item;
-        if (text[p] == u'"') {
-            for (++p; p < n; ++p) {
-                if (text[p] == u'"') {
-                    if (p + 1 < n && text[p + 1] == u'"') {
-                        item += u'"';
-                        ++p;
-                    } else {
-                        ++p;
-                        break;
-                    }
-                } else {
-                    item += text[p];
-                }
-            }
-        } else {
-            const size_t start = p;
-            while (p < n && text[p] > 32 && text[p] != u',') {
-                ++p;
-            }
-            item.assign(text.substr(start, p - start));
-        }
-        items.push_back(std::move(item));
-        while (p < n && isBlank(text[p])) {
-            ++p;
-        }
-        if (p < n && text[p] == u',') {
-            if (p + 1 == n) {
-                items.emplace_back();
-            }
-            do {
-                ++p;
-            } while (p < n && isBlank(text[p]));
-        }
-    }
-    return items;
+    return ParseDelimitedList(text);
 }
 
 void AddDeviceBlock(ReportText& report, const TDeviceItem& item, int index,

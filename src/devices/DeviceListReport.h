@@ -22,9 +22,9 @@ std::u16string GeneralNumberText(double value, char16_t decimalSeparator);
 // "m/d/yyyy HH:nn:ss" with the given separators, cut to whole seconds after rounding to the
 // millisecond; 0 gives 12/30/1899 00:00:00. Empty for values outside the calendar.
 std::u16string DeviceDateText(double value, const DeviceTextFormat& format);
-// The items of a comma-joined ID text, read as a non-strict delimited text: commas and characters
-// 1..32 end items, quoted items keep commas and blanks ("" is one quote), a trailing comma gives
-// a last empty item, an empty text no item.
+// The items of a comma-joined ID text, read by ParseDelimitedList (platform/Text.h): commas and
+// characters 1..32 end items, quoted items keep commas and blanks, a trailing comma gives a last
+// empty item, an empty text no item.
 std::vector<std::u16string> SplitIdItems(std::u16string_view text);
 
 // Appends the block of one device at position `index` of the sorted list.

@@ -32,6 +32,17 @@ inline constexpr DevPropKey kDevKeyInstallDate{
 inline constexpr DevPropKey kDevKeyLastDriverStrongName{
     0x83DA6326, 0x97A6, 0x4088, {0x94, 0x53, 0xA1, 0x92, 0x3F, 0x57, 0x3B, 0x29}, 4};
 
+// DEVPROPTYPE values of the properties the enumeration and the rollback check read.
+inline constexpr uint32_t kDevPropTypeUint32 = 0x07;
+inline constexpr uint32_t kDevPropTypeFileTime = 0x10;
+inline constexpr uint32_t kDevPropTypeString = 0x12;
+
+// A device property as the setup database hands it back: its DEVPROPTYPE and all of its bytes.
+struct DevPropValue {
+    uint32_t Type = 0;
+    std::vector<uint8_t> Data;
+};
+
 // SetupAPI registry-property codes the enumeration reads.
 enum DeviceRegistryProperty : uint32_t {
     kSpdrpDeviceDesc = 0,
@@ -72,9 +83,9 @@ public:
     // The current device's registry property (SPDRP code): false when it fails or is empty,
     // otherwise its registry type and exactly the bytes it reported.
     virtual bool RegistryProperty(uint32_t code, uint32_t& type, std::vector<uint8_t>& data) = 0;
-    // The current device's property: false when the call fails, the value is empty or larger
-    // than 4096 bytes; otherwise exactly the bytes it reported (type ignored).
-    virtual bool DeviceProperty(const DevPropKey& key, std::vector<uint8_t>& data) = 0;
+    // The current device's property: false when the call fails or the value is empty; otherwise
+    // its type and all of its bytes, however long.
+    virtual bool DeviceProperty(const DevPropKey& key, DevPropValue& value) = 0;
     virtual uint32_t DevInst() = 0;
     // CM_Get_Device_IDW of the current device; empty on failure.
     virtual std::u16string InstanceId() = 0;

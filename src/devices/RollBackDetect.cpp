@@ -37,6 +37,14 @@ std::u16string StrongNameText(const std::vector<uint8_t>& data) {
     return text;
 }
 
+bool StrongNameOf(const DevPropValue& value, std::u16string& strongName) {
+    if (value.Type != kDevPropTypeString) {
+        return false;
+    }
+    strongName = StrongNameText(value.Data);
+    return true;
+}
+
 std::u16string StrongNameFirstPiece(std::u16string_view strongName) {
     return std::u16string(strongName.substr(0, strongName.find(u':')));
 }

@@ -3,10 +3,16 @@
 // (day 0), the numbering of every date-time value in the reports.
 namespace pv {
 
+// A civil date and time of day, the one calendar form of a date-time value; the time stays 0:00
+// where only the date counts. The default is day 0.
 struct CivilDate {
     int Year = 1899;
-    int Month = 12;
-    int Day = 30;
+    int Month = 12; // 1..12
+    int Day = 30;   // 1..31
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+    int Millisecond = 0;
 };
 
 bool IsLeapYear(int year);

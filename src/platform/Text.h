@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pv {
 
@@ -36,6 +37,10 @@ std::u16string ExtensionPart(std::u16string_view path);
 std::u16string ToText(long long value);
 // The low `digits` hexadecimal digits of `value`, upper case, most significant first, zero-padded.
 std::u16string HexDigits(unsigned long long value, int digits);
+// The product's non-strict delimited-list parse: "," delimits, double quotes group (two quotes
+// inside stand for one), blanks and control characters also separate, a trailing "," adds an
+// empty item; the text ends at its first NUL.
+std::vector<std::u16string> ParseDelimitedList(std::u16string_view text);
 
 } // namespace pv
 
@@ -53,5 +58,6 @@ inline std::u16string U16(const wchar_t* s) {
 inline std::u16string U16(const wchar_t* s, size_t count) {
     return std::u16string(reinterpret_cast<const char16_t*>(s), count);
 }
+
 } // namespace pv
 #endif

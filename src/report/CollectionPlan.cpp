@@ -1,5 +1,4 @@
 #include "report/CollectionPlan.h"
-#include "platform/Calendar.h"
 #include "platform/Text.h"
 
 namespace pv {
@@ -80,13 +79,11 @@ std::u16string WithoutTrailingBackslash(std::u16string text) {
 
 } // namespace
 
-TCivilDate SubtractDays(TCivilDate date, int days) {
-    const CivilDate c =
-        CivilFromDayNumber(DayNumberFromCivil(date.Year, date.Month, date.Day) - days);
-    return {c.Year, c.Month, c.Day};
+CivilDate SubtractDays(CivilDate date, int days) {
+    return CivilFromDayNumber(DayNumberFromCivil(date.Year, date.Month, date.Day) - days);
 }
 
-std::u16string FormatDateStamp(TCivilDate date) {
+std::u16string FormatDateStamp(CivilDate date) {
     return Digits(date.Year, 4) + Digits(date.Month, 2) + Digits(date.Day, 2);
 }
 
@@ -108,7 +105,7 @@ std::optional<TEditionTag> EditionTagOf(std::u16string_view folder) {
     return std::nullopt;
 }
 
-std::vector<TPlanStep> BuildCollectionPlan(const TPlanRoots& roots, TCivilDate today) {
+std::vector<TPlanStep> BuildCollectionPlan(const TPlanRoots& roots, CivilDate today) {
     std::vector<TPlanStep> plan;
     TPlanBuilder b(plan);
     const std::u16string& U = roots.User;

@@ -2,6 +2,7 @@
 // The collection plan: which files go into the archive, in which order, under which member names.
 // Built as a plain list of steps from the folders and today's date, then executed against the
 // job's lists; the report writers it runs are reached through IPlanRunner.
+#include "platform/Calendar.h"
 #include "report/Collection.h"
 #include <optional>
 #include <string>
@@ -22,16 +23,10 @@ struct TPlanRoots {
     std::u16string WindowsFolder; // from the shell's Windows folder (driver-installation logs)
 };
 
-struct TCivilDate {
-    int Year = 0;
-    int Month = 0; // 1..12
-    int Day = 0;   // 1..31
-};
-
 // `date` minus `days` days, on the proleptic Gregorian calendar.
-TCivilDate SubtractDays(TCivilDate date, int days);
+CivilDate SubtractDays(CivilDate date, int days);
 // "yyyymmdd".
-std::u16string FormatDateStamp(TCivilDate date);
+std::u16string FormatDateStamp(CivilDate date);
 
 struct TEditionTag {
     std::u16string Tag;         // "Lumen3", "Lumen4", "Lumen5" or "Lumen"
@@ -76,7 +71,7 @@ struct TPlanStep {
     PlanAction Action = PlanAction::PruneMissing;
 };
 
-std::vector<TPlanStep> BuildCollectionPlan(const TPlanRoots& roots, TCivilDate today);
+std::vector<TPlanStep> BuildCollectionPlan(const TPlanRoots& roots, CivilDate today);
 
 class IPlanRunner {
 public:

@@ -2,6 +2,7 @@
 // The toolbox of small system queries and text helpers shared by the report writers. Pure rules are
 // declared for both builds; the Windows queries sit under _WIN32. No helper throws: a failed query
 // gives an empty text, 0 or false as stated at each declaration.
+#include "platform/Calendar.h"
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -96,14 +97,11 @@ std::u16string RegistryTextFromBytes(uint32_t type, const std::vector<uint8_t>& 
 
 // ---- Date-time values (days since 30 December 1899, time of day as the fraction) ---------------
 
-struct CalendarTime {
-    int Year = 1899, Month = 12, Day = 30;
-    int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
-};
 // Calendar fields to a date-time value (fields assumed valid; year >= 1).
-double EncodeDateTime(const CalendarTime& time);
-// Date-time value to calendar fields, rounded to the millisecond.
-CalendarTime DecodeDateTime(double value);
+double EncodeDateTime(const CivilDate& time);
+// Date-time value to calendar fields, rounded to the millisecond; day 0 for a value that is not
+// finite, lies beyond 3,000,000 days either way or before year 1.
+CivilDate DecodeDateTime(double value);
 // The date-time text: date, a blank and time; the date alone when the time is exactly midnight.
 std::u16string JoinDateTimeText(double value, const std::u16string& dateText,
                                 const std::u16string& timeText);

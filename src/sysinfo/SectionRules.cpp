@@ -7,60 +7,6 @@
 
 namespace pv {
 
-std::vector<std::u16string> ParseDelimitedList(std::u16string_view text) {
-    constexpr char16_t kDelimiter = u',';
-    constexpr char16_t kQuote = u'"';
-    auto blank = [](char16_t c) { return c >= 1 && c <= u' '; };
-    std::vector<std::u16string> items;
-    // Text ends at its first NUL, as the product's own parse sees it.
-    const size_t nul = text.find(u'\0');
-    if (nul != std::u16string_view::npos) {
-        text = text.substr(0, nul);
-    }
-    size_t p = 0;
-    const size_t n = text.size();
-    while (p < n && blank(text[p])) {
-        ++p;
-    }
-    while (p < n) {
-        std::u16string item;
-        if (text[p] == kQuote) {
-            ++p;
-            while (p < n) {
-                if (text[p] == kQuote) {
-                    if (p + 1 < n && text[p + 1] == kQuote) {
-                        item += kQuote;
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                item += text[p++];
-            }
-        } else {
-            const size_t start = p;
-            while (p < n && text[p] > u' ' && text[p] != kDelimiter) {
-                ++p;
-            }
-            item.assign(text.substr(start, p - start));
-        }
-        items.push_back(std::move(item));
-        while (p < n && blank(text[p])) {
-            ++p;
-        }
-        if (p < n && text[p] == kDelimiter) {
-            if (p + 1 == n) {
-                items.emplace_back();
-            }
-            do {
-                ++p;
-            } while (p < n && blank(text[p]));
-        }
-    }
-    return items;
-}
-
 std::vector<std::u16string> ListValueEntries(std::u16string_view text,
                                              const std::vector<std::u16string>& defaultNames) {
     std::vector<std::u16string> entries;

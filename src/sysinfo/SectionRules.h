@@ -1,6 +1,7 @@
 #pragma once
 // Pure rules of the inventory sections: line patterns, the autorun list parse with its default
 // names, the RunOnceEx parts and the uninstall-entry filter.
+#include "platform/Text.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,10 +10,7 @@
 
 namespace pv {
 
-// The delimited-list parse of the autorun list values: "," delimits, double quotes group (two
-// quotes inside stand for one), blanks and control characters also separate, a trailing ","
-// adds an empty item.
-std::vector<std::u16string> ParseDelimitedList(std::u16string_view text);
+// ParseDelimitedList (platform/Text.h) reads the autorun list values.
 // Entries of a list value: items non-empty after trimming, except a first item equal (ignoring
 // case) to one of `defaultNames`.
 std::vector<std::u16string> ListValueEntries(std::u16string_view text,

@@ -16,10 +16,16 @@ constexpr std::size_t kSlotsPerWorker = 3;
 constexpr std::uint32_t kFlushSlack = 64;
 } // namespace
 
-ChunkDeflater::ChunkDeflater(unsigned threads, int level) : level_(level) {
+std::unique_ptr<RawDeflater> ChunkDeflater::NewDeflater(int level) {
+    return std::make_unique<RawDeflater>(level);
+}
+
+ChunkDeflater::ChunkDeflater(unsigned threads, int level, const MakeDeflater& make)
+    : level_(level) {
     const unsigned workers = threads > 1 ? threads : 0;
-    deflaters_.push_back(std::make_unique<RawDeflater>(level));
-    if (!deflaters_[0]->ok()) {
+    deflaters_.reserve(workers + 1);
+    deflaters_.push_back(make(level));
+    if (!deflaters_[0] || !deflaters_[0]->ok()) {
         throw std::bad_alloc();
     }
     const auto bound =
@@ -30,18 +36,24 @@ ChunkDeflater::ChunkDeflater(unsigned threads, int level) : level_(level) {
         s.in.resize(kDictionarySize + kChunkSize);
         s.out.resize(bound);
     }
-    for (unsigned i = 0; i < workers; ++i) {
-        auto z = std::make_unique<RawDeflater>(level);
-        if (!z->ok()) {
-            break;
-        }
-        try {
-            workers_.emplace_back([this, p = z.get()] { WorkerLoop(p); });
-        } catch (const std::system_error&) {
+    // Everything that may throw comes before the first thread: an exception then leaves no worker
+    // running, and once one runs nothing below can throw.
+    while (deflaters_.size() <= workers) {
+        auto z = make(level);
+        if (!z || !z->ok()) {
             break;
         }
         deflaters_.push_back(std::move(z));
     }
+    workers_.reserve(deflaters_.size() - 1);
+    for (std::size_t i = 1; i < deflaters_.size(); ++i) {
+        try {
+            workers_.emplace_back([this, p = deflaters_[i].get()] { WorkerLoop(p); });
+        } catch (...) { // std::system_error, or no memory for the thread's own state
+            break;
+        }
+    }
+    deflaters_.resize(workers_.size() + 1);
 }
 
 ChunkDeflater::~ChunkDeflater() {

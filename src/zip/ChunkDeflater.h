@@ -25,9 +25,15 @@ public:
     // Hands compressed bytes on; false when they could not all be written.
     using Push = std::function<bool(const std::uint8_t* data, std::uint32_t size)>;
 
-    // `threads` <= 1 compresses on the caller's thread. Throws when memory runs out; threads
-    // that cannot be started leave their work to the others (the output is the same).
-    ChunkDeflater(unsigned threads, int level);
+    // Makes one compressor; may throw, or give nothing (or one that is not ok()) when memory runs
+    // out.
+    using MakeDeflater = std::function<std::unique_ptr<RawDeflater>(int level)>;
+    static std::unique_ptr<RawDeflater> NewDeflater(int level);
+
+    // `threads` <= 1 compresses on the caller's thread. Throws when memory runs out (or `make`
+    // throws), and then no worker has been started; a worker whose compressor is not ok() or whose
+    // thread cannot be started leaves its work to the others (the output is the same).
+    ChunkDeflater(unsigned threads, int level, const MakeDeflater& make = NewDeflater);
     ~ChunkDeflater();
     ChunkDeflater(const ChunkDeflater&) = delete;
     ChunkDeflater& operator=(const ChunkDeflater&) = delete;

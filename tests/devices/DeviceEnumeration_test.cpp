@@ -92,6 +92,75 @@ TEST_F(Enumeration, DriverFieldsFallBackToTheDriverKey) {
     EXPECT_EQ(item.Key, u"B8B04317F14F772BE9E3D170BFE517F6");
 }
 
+TEST_F(Enumeration, PropertyLongerThanFourKilobytesComesThroughWhole) {
+    const std::u16string provider(3000, u'P'); // 6002 bytes with its NUL
+    const std::u16string matching = u"pci\\" + std::u16string(2500, u'v');
+    FakeDevice d;
+    d.Text(kSpdrpDriver, kDriver)
+        .Prop(kDevKeyDriverProvider, Bytes16(provider))
+        .Prop(kDevKeyMatchingDeviceId, Bytes16(matching));
+    source.devices = {d};
+    source.registryText[{kDriverKey, u"ProviderName"}] = u"Not used";
+    source.registryText[{kDriverKey, u"MatchingDeviceId"}] = u"not used";
+
+    const TDeviceItem& item = Only();
+    EXPECT_EQ(item.DriverProvider, provider);
+    EXPECT_EQ(item.MatchingId, u"PCI\\" + std::u16string(2500, u'V'));
+}
+
+struct WrongTypeCase {
+    const char* name;
+    DevPropKey key;
+    uint32_t type;
+    std::vector<uint8_t> bytes;
+};
+
+class WrongTypeTest : public testing::TestWithParam<WrongTypeCase> {};
+
+// A property whose type is not the one its field reads counts as absent: the driver-key fallback
+// is taken, and a field without one stays empty.
+TEST_P(WrongTypeTest, IsTakenAsNoValue) {
+    FakeDeviceSource source;
+    FakeDevice d;
+    d.Text(kSpdrpDriver, kDriver).Prop(GetParam().key, GetParam().type, GetParam().bytes);
+    source.devices = {d};
+    source.registryText[{kDriverKey, u"MatchingDeviceId"}] = u"root\\fallback";
+    source.registryText[{kDriverKey, u"ProviderName"}] = u" Contoso ";
+    source.registryText[{kDriverKey, u"DriverVersion"}] = u"1.2.3.4";
+    source.registryBytes[{kDriverKey, u"DriverDateData"}] = LittleEndianBytes(kNoon2March2023, 8);
+    TList<PDeviceItem> list;
+    const DeviceRecordsOwner owner(list);
+    ASSERT_EQ(GetDeviceListFrom(source, list, 4, test::KnownMd5), 1);
+
+    const TDeviceItem& item = *list.Items(0);
+    EXPECT_EQ(item.MatchingId, u"ROOT\\FALLBACK");
+    EXPECT_EQ(item.DriverProvider, u"Contoso");
+    EXPECT_EQ(item.DriverVersion, u"1.2.3.4");
+    EXPECT_EQ(item.DriverDate, 44987.5);
+    EXPECT_EQ(item.InstallDate, 0);
+    EXPECT_EQ(item.ProblemCode, 0u);
+}
+
+constexpr uint32_t kDevPropTypeBinary = 0x03;
+constexpr uint32_t kDevPropTypeUint64 = 0x09;
+constexpr uint32_t kDevPropTypeStringList = 0x2012;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WrongTypeTest,
+    testing::Values(WrongTypeCase{"MatchingIdAsNumber", kDevKeyMatchingDeviceId, kDevPropTypeUint32,
+                                  Bytes16(u"pci\\ven_1234")},
+                    WrongTypeCase{"ProviderAsStringList", kDevKeyDriverProvider,
+                                  kDevPropTypeStringList, MultiSz({u"Intel", u"Other"})},
+                    WrongTypeCase{"VersionAsBinary", kDevKeyDriverVersion, kDevPropTypeBinary,
+                                  Bytes16(u"9.9.9.9")},
+                    WrongTypeCase{"DriverDateAsString", kDevKeyDriverDate, kDevPropTypeString,
+                                  LittleEndianBytes(kMidnight21June2021, 8)},
+                    WrongTypeCase{"InstallDateAsNumber", kDevKeyInstallDate, kDevPropTypeUint64,
+                                  LittleEndianBytes(kMidnight21June2021, 8)},
+                    WrongTypeCase{"ProblemCodeAsFileTime", kDevKeyProblemCode, kDevPropTypeFileTime,
+                                  LittleEndianBytes(31, 8)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Enumeration, NeitherPropertiesNorDriverKeyLeaveDriverFieldsEmpty) {
     source.devices = {FakeDevice{}};
     // A value under the Class root must not stand in for a device without a driver.

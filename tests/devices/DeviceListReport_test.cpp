@@ -85,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"QuotedKeepsCommaAndBlank", u"\"A, B\",C", {u"A, B", u"C"}},
         SplitCase{"DoubledQuote", u"\"say \"\"hi\"\"\"", {u"say \"hi\""}},
         SplitCase{"UnclosedQuoteRunsToEnd", u"\"AB,C", {u"AB,C"}},
-        SplitCase{"TextAfterClosingQuote", u"\"AB\"CD", {u"AB", u"CD"}}),
+        SplitCase{"TextAfterClosingQuote", u"\"AB\"CD", {u"AB", u"CD"}},
+        SplitCase{"EndsAtTheFirstNul", std::u16string(u"A,B\0C,D", 7), {u"A", u"B"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 std::vector<std::u16string> Block(const TDeviceItem& item, int index) {

@@ -63,9 +63,20 @@ struct KeyOrder {
     }
 };
 
+// The DEVPROPTYPE the system gives each property the enumeration reads.
+inline uint32_t NaturalType(const DevPropKey& key) {
+    const auto same = [&](const DevPropKey& other) {
+        return !KeyOrder()(key, other) && !KeyOrder()(other, key);
+    };
+    if (same(kDevKeyDriverDate) || same(kDevKeyInstallDate)) {
+        return kDevPropTypeFileTime;
+    }
+    return same(kDevKeyProblemCode) ? kDevPropTypeUint32 : kDevPropTypeString;
+}
+
 struct FakeDevice {
     std::map<uint32_t, std::pair<uint32_t, std::vector<uint8_t>>> registry; // SPDRP -> type, bytes
-    std::map<DevPropKey, std::vector<uint8_t>, KeyOrder> properties;
+    std::map<DevPropKey, DevPropValue, KeyOrder> properties;
     uint32_t devInst = 1;
     std::u16string instanceId;
     DevNodeStatus node{kCrSuccess, 0, 0};
@@ -75,8 +86,12 @@ struct FakeDevice {
         registry[code] = {1, Bytes16(text)};
         return *this;
     }
+    // A property of the type the system gives it, or of the type given.
     FakeDevice& Prop(const DevPropKey& key, std::vector<uint8_t> bytes) {
-        properties[key] = std::move(bytes);
+        return Prop(key, NaturalType(key), std::move(bytes));
+    }
+    FakeDevice& Prop(const DevPropKey& key, uint32_t type, std::vector<uint8_t> bytes) {
+        properties[key] = {type, std::move(bytes)};
         return *this;
     }
 };
@@ -113,12 +128,12 @@ public:
         data = it->second.second;
         return true;
     }
-    bool DeviceProperty(const DevPropKey& key, std::vector<uint8_t>& data) override {
+    bool DeviceProperty(const DevPropKey& key, DevPropValue& value) override {
         const auto it = Current().properties.find(key);
-        if (it == Current().properties.end() || it->second.empty()) {
+        if (it == Current().properties.end() || it->second.Data.empty()) {
             return false;
         }
-        data = it->second;
+        value = it->second;
         return true;
     }
     uint32_t DevInst() override { return Current().devInst; }

@@ -49,6 +49,25 @@ TEST(RollbackRules, StrongNameTextAndFirstPiece) {
     EXPECT_EQ(StrongNameText(std::vector<uint8_t>(2000, 'a')).size(), 512u);
 }
 
+TEST(RollbackRules, StrongNameIsTakenOnlyFromAString) {
+    std::vector<uint8_t> bytes;
+    for (const char16_t c : std::u16string(u"oem3.inf:x:y")) {
+        bytes.push_back(static_cast<uint8_t>(c));
+        bytes.push_back(0);
+    }
+    std::u16string name = u"untouched";
+    EXPECT_FALSE(StrongNameOf({kDevPropTypeUint32, bytes}, name));
+    EXPECT_FALSE(StrongNameOf({0x2012, bytes}, name)); // a string list is no strong name
+    EXPECT_EQ(name, u"untouched");
+    ASSERT_TRUE(StrongNameOf({kDevPropTypeString, bytes}, name));
+    EXPECT_EQ(name, u"oem3.inf:x:y");
+    // A value longer than any fixed buffer is read whole and cut at 512 characters.
+    ASSERT_TRUE(StrongNameOf({kDevPropTypeString, std::vector<uint8_t>(6000, 'b')}, name));
+    EXPECT_EQ(name, std::u16string(512, u'\u6262'));
+    EXPECT_TRUE(StrongNameOf({kDevPropTypeString, {}}, name));
+    EXPECT_EQ(name, u"");
+}
+
 TEST(RollbackRules, InstanceIdsCompareWithAsciiLettersUpperCased) {
     EXPECT_TRUE(SameInstanceId(u"pci\\ven_8086\\3&1", u"PCI\\VEN_8086\\3&1"));
     EXPECT_FALSE(SameInstanceId(u"PCI\\VEN_8086", u"PCI\\VEN_8086 "));

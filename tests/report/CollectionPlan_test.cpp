@@ -14,7 +14,7 @@ using Paths = std::vector<std::u16string>;
 
 const std::u16string kU = u"C:\\Users\\u\\AppData\\Roaming\\Orvix\\Plenvia\\";
 const std::u16string kLogs = kU + u"Logs\\";
-const TCivilDate kJan31{2024, 1, 31};
+const CivilDate kJan31{2024, 1, 31};
 
 TPlanRoots SampleRoots() {
     TPlanRoots r;
@@ -94,7 +94,7 @@ struct PlanRun {
 
     PlanRun() { fs.Files.insert(u"C:\\marker"); }
 
-    void Execute(const TPlanRoots& roots, TCivilDate today = kJan31) {
+    void Execute(const TPlanRoots& roots, CivilDate today = kJan31) {
         job.EditionPaths = roots.Editions;
         ExecuteCollectionPlan(BuildCollectionPlan(roots, today), job, runner);
     }

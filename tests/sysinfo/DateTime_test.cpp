@@ -15,10 +15,10 @@ TEST(DateTime, EncodeKnownDays) {
 }
 
 TEST(DateTime, DecodeRoundTrips) {
-    for (const CalendarTime t :
-         {CalendarTime{2024, 2, 29, 23, 59, 59, 999}, CalendarTime{1999, 12, 31, 0, 0, 0, 1},
-          CalendarTime{2100, 3, 1, 13, 7, 5, 250}, CalendarTime{1601, 1, 1, 0, 0, 0, 0}}) {
-        const CalendarTime back = DecodeDateTime(EncodeDateTime(t));
+    for (const CivilDate t :
+         {CivilDate{2024, 2, 29, 23, 59, 59, 999}, CivilDate{1999, 12, 31, 0, 0, 0, 1},
+          CivilDate{2100, 3, 1, 13, 7, 5, 250}, CivilDate{1601, 1, 1, 0, 0, 0, 0}}) {
+        const CivilDate back = DecodeDateTime(EncodeDateTime(t));
         EXPECT_EQ(back.Year, t.Year);
         EXPECT_EQ(back.Month, t.Month);
         EXPECT_EQ(back.Day, t.Day);
@@ -37,7 +37,7 @@ TEST(DateTime, MidnightShowsTheDateAlone) {
 }
 
 TEST(DateTime, DecodeOfNonsenseIsTheEpoch) {
-    const CalendarTime t = DecodeDateTime(1e300);
+    const CivilDate t = DecodeDateTime(1e300);
     EXPECT_EQ(t.Year, 1899);
     EXPECT_EQ(t.Day, 30);
 }

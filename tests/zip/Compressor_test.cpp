@@ -103,5 +103,65 @@ TEST(Compressor, ShortWriteFillsTheErrorSlotOnBothPaths) {
     }
 }
 
+// Runs a chunked deflater over `in` and returns the stream.
+Bytes ChunkStream(ChunkDeflater& chunks, const Bytes& in) {
+    std::size_t pos = 0;
+    Bytes out;
+    const char* error = nullptr;
+    chunks.Run(
+        [&](std::uint8_t* buffer, std::uint32_t size) {
+            const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(size, in.size() - pos));
+            std::copy_n(in.data() + pos, n, buffer);
+            pos += n;
+            return n;
+        },
+        [&](const std::uint8_t* data, std::uint32_t size) {
+            out.insert(out.end(), data, data + size);
+            return true;
+        },
+        error);
+    EXPECT_EQ(error, nullptr);
+    return out;
+}
+
+// Makes compressors until the `failAt`-th (counted from 1), which throws or is missing.
+ChunkDeflater::MakeDeflater FailingMake(int failAt, bool throws, int& made) {
+    return [failAt, throws, &made](int level) -> std::unique_ptr<RawDeflater> {
+        if (++made == failAt) {
+            if (throws) {
+                throw std::bad_alloc();
+            }
+            return nullptr;
+        }
+        return ChunkDeflater::NewDeflater(level);
+    };
+}
+
+// A compressor that cannot be made after some workers would already run: construction throws
+// with no worker left behind (a joinable thread would end the process), for every position.
+TEST(ChunkDeflaterConstruction, OutOfMemoryLeavesNoWorkerRunning) {
+    for (int failAt = 1; failAt <= 5; ++failAt) {
+        int made = 0;
+        EXPECT_THROW(ChunkDeflater(4, 8, FailingMake(failAt, true, made)), std::bad_alloc)
+            << failAt;
+        EXPECT_EQ(made, failAt);
+    }
+}
+
+// A worker without a compressor leaves its chunks to the others: the stream does not change.
+TEST(ChunkDeflaterConstruction, MissingWorkerCompressorsGiveTheSameStream) {
+    const Bytes in = LogText(5 * ChunkDeflater::kChunkSize + 777, 3);
+    ChunkDeflater full(4, 8);
+    const Bytes expected = ChunkStream(full, in);
+    EXPECT_EQ(InflateRaw(expected, in.size()), in);
+    for (int failAt = 2; failAt <= 5; ++failAt) {
+        int made = 0;
+        ChunkDeflater fewer(4, 8, FailingMake(failAt, false, made));
+        EXPECT_EQ(ChunkStream(fewer, in), expected) << failAt;
+    }
+    int made = 0;
+    EXPECT_THROW(ChunkDeflater(4, 8, FailingMake(1, false, made)), std::bad_alloc);
+}
+
 } // namespace
 } // namespace pv

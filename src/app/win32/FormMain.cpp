@@ -4,6 +4,7 @@
 #include "app/win32/PrivacyPage.h"
 #include "controls/win32/HtmLabelWindow.h"
 #include "platform/Text.h"
+#include "platform/win32/Handles.h"
 #include "report/win32/Feedback.h"
 #include <shlobj.h>
 #include <exception>
@@ -23,8 +24,9 @@ struct FormMainState {
     HWND Rd1 = nullptr;
     HWND BtnSave = nullptr;
     HWND LblWaiting = nullptr;
-    HFONT WindowFont = nullptr;
-    HFONT BoldFont = nullptr;
+    // Made with the window and freed when its last child has gone (WM_NCDESTROY).
+    UniqueGdiObject WindowFont;
+    UniqueGdiObject BoldFont;
     bool Waiting = false;    // btnSaveClick is in its wait loop
     bool JobStarted = false; // one job per run
     std::shared_ptr<TJobState> Job;
@@ -38,10 +40,22 @@ constexpr DWORD kWindowStyle =
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW;
 constexpr COLORREF kGray = RGB(128, 128, 128);
 
-HFONT MakeTahoma(int weight) {
-    return ::CreateFontW(-11, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+UniqueGdiObject MakeTahoma(int weight) {
+    return UniqueGdiObject(::CreateFontW(-11, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+HFONT WindowFont() {
+    return static_cast<HFONT>(g_form.WindowFont.get());
+}
+HFONT BoldFont() {
+    return static_cast<HFONT>(g_form.BoldFont.get());
+}
+
+void FreeFonts() {
+    g_form.WindowFont.reset();
+    g_form.BoldFont.reset();
 }
 
 HWND MakeChild(HWND parent, const wchar_t* cls, const char16_t* text, DWORD style, int x, int y,
@@ -67,7 +81,7 @@ HWND CreateRd1(HWND parent) {
     item.OnClick = [](TRdHtmLabelLink&) { rd1LinkItems0Click(); };
     HWND window = CreateHtmLabelWindow(parent, PV_ID_RD1, std::move(rd1));
     if (window != nullptr) {
-        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.WindowFont), FALSE);
+        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont()), FALSE);
     }
     return window;
 }
@@ -91,15 +105,13 @@ void tmrWaitingTimer() {
 
 // CSIDL_DESKTOPDIRECTORY with a trailing backslash; empty when the shell cannot give it.
 std::u16string DesktopFolder() {
-    PIDLIST_ABSOLUTE pidl = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &pidl)) ||
-        pidl == nullptr) {
+    UniqueCoTaskMemory<ITEMIDLIST> pidl;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, pidl.put())) ||
+        !pidl) {
         return {};
     }
     wchar_t buffer[MAX_PATH] = {};
-    const BOOL ok = ::SHGetPathFromIDListW(pidl, buffer);
-    ::CoTaskMemFree(pidl);
-    if (!ok) {
+    if (!::SHGetPathFromIDListW(pidl.get(), buffer)) {
         return {};
     }
     return WithTrailingBackslash(U16(buffer));
@@ -183,9 +195,9 @@ void CreateChildren(HWND window) {
     g_form.Rd1 = CreateRd1(window);
     g_form.BtnSave =
         MakeChild(window, L"BUTTON", kSaveButtonCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                  80, 71, 177, 33, PV_ID_BTNSAVE, g_form.BoldFont);
+                  80, 71, 177, 33, PV_ID_BTNSAVE, BoldFont());
     g_form.LblWaiting = MakeChild(window, L"STATIC", kWaitingIdleText, SS_CENTER, 80, 103, 177, 13,
-                                  PV_ID_LBLWAITING, g_form.BoldFont);
+                                  PV_ID_LBLWAITING, BoldFont());
 }
 
 // The application's default handling of an error that escaped a handler.
@@ -236,6 +248,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         g_form.Window = nullptr;
         ::PostQuitMessage(0);
         return 0;
+    case WM_NCDESTROY:
+        FreeFonts();
+        return ::DefWindowProcW(window, message, wParam, lParam);
     default:
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
@@ -267,6 +282,7 @@ HWND CreateFormMain(HINSTANCE instance) {
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     cls.lpszClassName = PV_FORMMAIN_CLASS;
     if (!::RegisterClassExW(&cls)) {
+        FreeFonts();
         return nullptr;
     }
 
@@ -282,9 +298,10 @@ HWND CreateFormMain(HINSTANCE instance) {
         ::CreateWindowExW(kWindowExStyle, PV_FORMMAIN_CLASS, W(std::u16string(kWindowCaption)),
                           kWindowStyle, x, y, width, height, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
+        FreeFonts();
         return nullptr;
     }
-    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_form.WindowFont), FALSE);
+    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont()), FALSE);
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::UpdateWindow(window);
     ::SetFocus(g_form.BtnSave);

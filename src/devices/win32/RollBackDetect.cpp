@@ -5,29 +5,10 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Registry.h"
-#include "platform/win32/SystemLibrary.h"
 
 namespace pv {
 
 namespace {
-
-struct RollbackSlots {
-    UniqueLibrary setupApi;
-    UniqueLibrary kernel32;
-    BOOL(WINAPI* getDeviceProperty)
-    (HDEVINFO, PSP_DEVINFO_DATA, const DEVPROPKEY*, DEVPROPTYPE*, PBYTE, DWORD, PDWORD,
-     DWORD) = nullptr;
-    BOOL(WINAPI* buildInfoDataFromStrongName)
-    (HDEVINFO, PSP_DEVINFO_DATA, LPCWSTR, LPCWSTR) = nullptr;
-    BOOL(WINAPI* disableRedirection)(PVOID*) = nullptr;
-    BOOL(WINAPI* revertRedirection)(PVOID) = nullptr;
-};
-
-// Bound at start-up, read by the worker thread afterwards; never changed while a job runs.
-RollbackSlots& Slots() {
-    static RollbackSlots slots;
-    return slots;
-}
 
 constexpr char16_t kReinstallKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Reinstall";
 
@@ -35,14 +16,13 @@ constexpr char16_t kReinstallKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVers
 class RedirectionOff {
 public:
     explicit RedirectionOff(bool wanted) {
-        const RollbackSlots& s = Slots();
-        if (wanted && s.disableRedirection && s.revertRedirection) {
-            active_ = s.disableRedirection(&old_) != FALSE;
+        if (wanted) {
+            active_ = setupapi::DisableRedirection(&old_) != FALSE;
         }
     }
     ~RedirectionOff() {
         if (active_) {
-            Slots().revertRedirection(old_);
+            setupapi::RevertRedirection(old_);
         }
     }
     RedirectionOff(const RedirectionOff&) = delete;
@@ -79,52 +59,17 @@ bool RegistryMethod(const std::u16string& instanceId, uint32_t osFlag) {
 }
 
 bool PropertyMethod(HDEVINFO set, SP_DEVINFO_DATA* device) {
-    const RollbackSlots& s = Slots();
-    if (s.getDeviceProperty == nullptr || s.buildInfoDataFromStrongName == nullptr) {
+    DevPropValue value;
+    std::u16string whole;
+    if (!ReadDeviceProperty(set, device, kDevKeyLastDriverStrongName, value) ||
+        !StrongNameOf(value, whole)) {
         return false;
     }
-    constexpr DWORD kBufferBytes = 1024;
-    std::vector<uint8_t> data(kBufferBytes, 0);
-    const DEVPROPKEY key = ToDevPropKey(kDevKeyLastDriverStrongName);
-    DEVPROPTYPE type = 0;
-    DWORD required = 0;
-    if (!s.getDeviceProperty(set, device, &key, &type, data.data(), kBufferBytes, &required, 0)) {
-        return false;
-    }
-    const std::u16string whole = StrongNameText(data);
     const std::u16string first = StrongNameFirstPiece(whole);
-    return s.buildInfoDataFromStrongName(set, device, W(first), W(whole)) != FALSE;
+    return setupapi::BuildInfoDataFromStrongName(set, device, W(first), W(whole)) != FALSE;
 }
 
 } // namespace
-
-void BindRollbackApi() {
-    RollbackSlots& s = Slots();
-    if (!s.setupApi) {
-        s.setupApi.reset(LoadSystemLibrary(L"setupapi.dll"));
-    }
-    s.getDeviceProperty =
-        SystemEntry<decltype(s.getDeviceProperty)>(s.setupApi.get(), "SetupDiGetDevicePropertyW");
-    s.buildInfoDataFromStrongName = SystemEntry<decltype(s.buildInfoDataFromStrongName)>(
-        s.setupApi.get(), "pSetupDiBuildInfoDataFromStrongName");
-    if (!s.kernel32) {
-        s.kernel32.reset(LoadSystemLibrary(L"kernel32.dll"));
-    }
-    s.disableRedirection = SystemEntry<decltype(s.disableRedirection)>(
-        s.kernel32.get(), "Wow64DisableWow64FsRedirection");
-    s.revertRedirection = SystemEntry<decltype(s.revertRedirection)>(
-        s.kernel32.get(), "Wow64RevertWow64FsRedirection");
-}
-
-void ReleaseRollbackApi() {
-    RollbackSlots& s = Slots();
-    s.getDeviceProperty = nullptr;
-    s.buildInfoDataFromStrongName = nullptr;
-    s.disableRedirection = nullptr;
-    s.revertRedirection = nullptr;
-    s.setupApi.reset();
-    s.kernel32.reset();
-}
 
 bool DetectRollback(HDEVINFO set, SP_DEVINFO_DATA* device, const std::u16string& instanceId,
                     uint32_t osFlag) {

@@ -8,6 +8,7 @@ namespace {
 struct SetupApiSlots {
     UniqueLibrary setupApi;
     UniqueLibrary cfgMgr;
+    UniqueLibrary kernel32;
     HDEVINFO(WINAPI* getClassDevs)(const GUID*, PCWSTR, HWND, DWORD) = nullptr;
     BOOL(WINAPI* enumDeviceInfo)(HDEVINFO, DWORD, PSP_DEVINFO_DATA) = nullptr;
     BOOL(WINAPI* getDeviceRegistryProperty)
@@ -16,9 +17,13 @@ struct SetupApiSlots {
     (HDEVINFO, PSP_DEVINFO_DATA, const DEVPROPKEY*, DEVPROPTYPE*, PBYTE, DWORD, PDWORD,
      DWORD) = nullptr;
     BOOL(WINAPI* destroyDeviceInfoList)(HDEVINFO) = nullptr;
+    BOOL(WINAPI* buildInfoDataFromStrongName)
+    (HDEVINFO, PSP_DEVINFO_DATA, LPCWSTR, LPCWSTR) = nullptr;
     CONFIGRET(WINAPI* getDeviceIdSize)(PULONG, DEVINST, ULONG) = nullptr;
     CONFIGRET(WINAPI* getDeviceId)(DEVINST, PWSTR, ULONG, ULONG) = nullptr;
     CONFIGRET(WINAPI* getDevNodeStatus)(PULONG, PULONG, DEVINST, ULONG) = nullptr;
+    BOOL(WINAPI* disableRedirection)(PVOID*) = nullptr;
+    BOOL(WINAPI* revertRedirection)(PVOID) = nullptr;
 };
 
 // Process-wide, unlocked: one enumeration runs at a time, on the report job's worker thread.
@@ -54,6 +59,7 @@ void BindSetupApi() {
     Resolve(s.getDeviceRegistryProperty, setupApi, "SetupDiGetDeviceRegistryPropertyW");
     Resolve(s.getDeviceProperty, setupApi, "SetupDiGetDevicePropertyW");
     Resolve(s.destroyDeviceInfoList, setupApi, "SetupDiDestroyDeviceInfoList");
+    Resolve(s.buildInfoDataFromStrongName, setupApi, "pSetupDiBuildInfoDataFromStrongName");
 
     if (!s.cfgMgr) {
         s.cfgMgr.reset(LoadSystemLibrary(L"cfgmgr32.dll"));
@@ -62,6 +68,12 @@ void BindSetupApi() {
     Resolve(s.getDeviceId, cm, "CM_Get_Device_IDW");
     Resolve(s.getDeviceIdSize, cm, "CM_Get_Device_ID_Size");
     Resolve(s.getDevNodeStatus, cm, "CM_Get_DevNode_Status");
+
+    if (!s.kernel32) {
+        s.kernel32.reset(LoadSystemLibrary(L"kernel32.dll"));
+    }
+    Resolve(s.disableRedirection, s.kernel32.get(), "Wow64DisableWow64FsRedirection");
+    Resolve(s.revertRedirection, s.kernel32.get(), "Wow64RevertWow64FsRedirection");
 }
 
 void ReleaseSetupApi() {
@@ -71,9 +83,13 @@ void ReleaseSetupApi() {
     s.getDeviceRegistryProperty = nullptr;
     s.getDeviceProperty = nullptr;
     s.destroyDeviceInfoList = nullptr;
+    s.buildInfoDataFromStrongName = nullptr;
     s.getDeviceId = nullptr;
     s.getDeviceIdSize = nullptr;
     s.getDevNodeStatus = nullptr;
+    s.disableRedirection = nullptr;
+    s.revertRedirection = nullptr;
+    s.kernel32.reset();
     s.cfgMgr.reset();
     s.setupApi.reset();
 }
@@ -104,6 +120,20 @@ BOOL GetDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, const DEVPROPKEY* 
 
 BOOL DestroyDeviceInfoList(HDEVINFO set) {
     return CallSlot(Slots().destroyDeviceInfoList, FALSE, set);
+}
+
+BOOL BuildInfoDataFromStrongName(HDEVINFO set, SP_DEVINFO_DATA* device, const wchar_t* strongName,
+                                 const wchar_t* wholeText) {
+    return CallSlot(Slots().buildInfoDataFromStrongName, FALSE, set, device, strongName, wholeText);
+}
+
+BOOL DisableRedirection(void** old) {
+    const SetupApiSlots& s = Slots();
+    return CallSlot(s.revertRedirection != nullptr ? s.disableRedirection : nullptr, FALSE, old);
+}
+
+BOOL RevertRedirection(void* old) {
+    return CallSlot(Slots().revertRedirection, FALSE, old);
 }
 
 CONFIGRET GetDeviceIdSize(ULONG* length, DEVINST device, ULONG flags) {

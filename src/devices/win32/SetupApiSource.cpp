@@ -8,6 +8,8 @@
 
 namespace pv {
 
+namespace {
+
 DEVPROPKEY ToDevPropKey(const DevPropKey& key) {
     DEVPROPKEY out{};
     out.fmtid.Data1 = key.Data1;
@@ -18,6 +20,36 @@ DEVPROPKEY ToDevPropKey(const DevPropKey& key) {
     }
     out.pid = key.Pid;
     return out;
+}
+
+// GrowAndRetry over a SetupAPI call that fills `buffer` (at most `bytes`), reports the size it
+// needs in `needed` and fails with the reason in the last error.
+template <typename Call>
+DWORD ReadSized(std::vector<uint8_t>& data, DWORD initialBytes, Call call) {
+    return GrowAndRetry(
+        data,
+        [&](void* buffer, DWORD& bytes) -> DWORD {
+            DWORD needed = 0;
+            const bool ok = call(static_cast<BYTE*>(buffer), bytes, &needed);
+            const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
+            bytes = needed;
+            return error;
+        },
+        initialBytes);
+}
+
+} // namespace
+
+bool ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, const DevPropKey& key,
+                        DevPropValue& value) {
+    const DEVPROPKEY propertyKey = ToDevPropKey(key);
+    DEVPROPTYPE type = 0;
+    const DWORD rc = ReadSized(value.Data, 4096, [&](BYTE* buffer, DWORD bytes, DWORD* needed) {
+        return setupapi::GetDeviceProperty(set, device, &propertyKey, &type, buffer, bytes, needed,
+                                           0) != FALSE;
+    });
+    value.Type = rc == ERROR_SUCCESS ? static_cast<uint32_t>(type) : 0;
+    return rc == ERROR_SUCCESS;
 }
 
 bool SetupApiSource::Open(uint32_t flags) {
@@ -39,38 +71,16 @@ bool SetupApiSource::RegistryProperty(uint32_t code, uint32_t& type, std::vector
     if (required == 0) {
         return false;
     }
-    const DWORD rc = GrowAndRetry(
-        data,
-        [&](void* buffer, DWORD& bytes) -> DWORD {
-            DWORD needed = 0;
-            if (setupapi::GetDeviceRegistryProperty(set_.get(), &device_, code, &valueType,
-                                                    static_cast<BYTE*>(buffer), bytes, &needed)) {
-                bytes = needed;
-                return ERROR_SUCCESS;
-            }
-            const DWORD error = ::GetLastError();
-            bytes = needed;
-            return error;
-        },
-        required);
+    const DWORD rc = ReadSized(data, required, [&](BYTE* buffer, DWORD bytes, DWORD* needed) {
+        return setupapi::GetDeviceRegistryProperty(set_.get(), &device_, code, &valueType, buffer,
+                                                   bytes, needed) != FALSE;
+    });
     type = valueType;
     return rc == ERROR_SUCCESS && !data.empty();
 }
 
-bool SetupApiSource::DeviceProperty(const DevPropKey& key, std::vector<uint8_t>& data) {
-    constexpr DWORD kBufferBytes = 4096;
-    const DEVPROPKEY propertyKey = ToDevPropKey(key);
-    DEVPROPTYPE type = 0;
-    DWORD required = 0;
-    data.assign(kBufferBytes, 0);
-    if (!setupapi::GetDeviceProperty(set_.get(), &device_, &propertyKey, &type, data.data(),
-                                     kBufferBytes, &required, 0) ||
-        required == 0 || required > kBufferBytes) {
-        data.clear();
-        return false;
-    }
-    data.resize(required);
-    return true;
+bool SetupApiSource::DeviceProperty(const DevPropKey& key, DevPropValue& value) {
+    return ReadDeviceProperty(set_.get(), &device_, key, value) && !value.Data.empty();
 }
 
 std::u16string SetupApiSource::InstanceId() {

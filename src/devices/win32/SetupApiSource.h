@@ -11,7 +11,7 @@ public:
     bool Open(uint32_t flags) override;
     bool SelectDevice(uint32_t index) override;
     bool RegistryProperty(uint32_t code, uint32_t& type, std::vector<uint8_t>& data) override;
-    bool DeviceProperty(const DevPropKey& key, std::vector<uint8_t>& data) override;
+    bool DeviceProperty(const DevPropKey& key, DevPropValue& value) override;
     uint32_t DevInst() override { return device_.DevInst; }
     std::u16string InstanceId() override;
     DevNodeStatus NodeStatus() override;
@@ -27,7 +27,10 @@ private:
     SP_DEVINFO_DATA device_{};
 };
 
-// Converts a portable property key to the Windows one.
-DEVPROPKEY ToDevPropKey(const DevPropKey& key);
+// The one device-property read of the enumeration and the rollback check: false when the call
+// fails (an empty slot included), `value` then empty; otherwise the property's type and all of its
+// bytes (none for an empty value), the buffer grown to whatever size the property has.
+bool ReadDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, const DevPropKey& key,
+                        DevPropValue& value);
 
 } // namespace pv

@@ -1,6 +1,7 @@
 #pragma once
 // Move-only owners of Win32 handles, one per kind, each with its own invalid value and closer.
 #include <windows.h>
+#include <objbase.h>
 #include <tlhelp32.h>
 #include <utility>
 
@@ -101,5 +102,52 @@ inline void CloseMemoryDc(HDC h) {
 using UniqueGdiObject = UniqueResource<NullTraits<HGDIOBJ, CloseGdiObject>>;
 // CreateCompatibleDC results: invalid is NULL.
 using UniqueMemoryDc = UniqueResource<NullTraits<HDC, CloseMemoryDc>>;
+
+// ---- Memory the system allocates for the caller ----
+template <typename T> struct LocalMemoryTraits {
+    using Type = T*;
+    static T* Invalid() { return nullptr; }
+    static void Close(T* p) { ::LocalFree(p); }
+};
+template <typename T> struct CoTaskMemoryTraits {
+    using Type = T*;
+    static T* Invalid() { return nullptr; }
+    static void Close(T* p) { ::CoTaskMemFree(p); }
+};
+// LocalFree'd results (ConvertSidToStringSidW, ConvertStringSecurityDescriptorToSecurity-
+// DescriptorW): invalid is NULL.
+template <typename T> using UniqueLocalMemory = UniqueResource<LocalMemoryTraits<T>>;
+// CoTaskMemFree'd results (SHGetSpecialFolderLocation's item lists): invalid is NULL.
+template <typename T> using UniqueCoTaskMemory = UniqueResource<CoTaskMemoryTraits<T>>;
+
+// ---- COM ----
+template <typename Interface> struct ComTraits {
+    using Type = Interface*;
+    static Interface* Invalid() { return nullptr; }
+    static void Close(Interface* p) { p->Release(); }
+};
+// An interface pointer the owner holds one reference of: invalid is NULL. Fill it through
+// OutPointer(ptr) where a call takes a void**.
+template <typename Interface> using UniqueCom = UniqueResource<ComTraits<Interface>>;
+template <typename Interface> void** OutPointer(UniqueCom<Interface>& pointer) {
+    return reinterpret_cast<void**>(pointer.put());
+}
+
+// COM initialised (apartment-threaded) on this thread for the scope's lifetime. Uninitialises
+// only when CoInitialize succeeded (S_FALSE, already initialised, included), as it must be paired.
+class ComInitScope {
+public:
+    ComInitScope() : result_(::CoInitialize(nullptr)) {}
+    ~ComInitScope() {
+        if (SUCCEEDED(result_)) {
+            ::CoUninitialize();
+        }
+    }
+    ComInitScope(const ComInitScope&) = delete;
+    ComInitScope& operator=(const ComInitScope&) = delete;
+
+private:
+    HRESULT result_;
+};
 
 } // namespace pv

@@ -40,6 +40,17 @@ LONG RegQueryBytes(HKEY key, const std::u16string& name, DWORD& type, std::vecto
     return rc;
 }
 
+LONG RegReadBytes(HKEY root, const std::u16string& subKey, const std::u16string& name, DWORD& type,
+                  std::vector<uint8_t>& data, REGSAM view) {
+    const UniqueRegKey key = RegOpenRead(root, subKey, view);
+    if (!key) {
+        type = REG_NONE;
+        data.clear();
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return RegQueryBytes(key.get(), name, type, data);
+}
+
 std::u16string RegReadString(HKEY key, const std::u16string& name) {
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
@@ -51,22 +62,19 @@ std::u16string RegReadString(HKEY key, const std::u16string& name) {
 
 std::u16string RegReadString(HKEY root, const std::u16string& subKey, const std::u16string& name,
                              REGSAM view) {
-    const UniqueRegKey key = RegOpenRead(root, subKey, view);
-    return key ? RegReadString(key.get(), name) : std::u16string();
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> data;
+    return RegReadBytes(root, subKey, name, type, data, view) == ERROR_SUCCESS
+               ? DecodeRegString(type, data)
+               : std::u16string();
 }
 
 bool RegReadDword(HKEY root, const std::u16string& subKey, const std::u16string& name,
                   uint32_t& value, REGSAM view) {
-    const UniqueRegKey key = RegOpenRead(root, subKey, view);
-    if (!key) {
-        return false;
-    }
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    if (RegQueryBytes(key.get(), name, type, data) != ERROR_SUCCESS) {
-        return false;
-    }
-    return DecodeRegDword(type, data, value);
+    return RegReadBytes(root, subKey, name, type, data, view) == ERROR_SUCCESS &&
+           DecodeRegDword(type, data, value);
 }
 
 namespace {

@@ -15,6 +15,10 @@ bool RegKeyExists(HKEY root, const std::u16string& subKey, REGSAM view = 0);
 // Reads a value's type and bytes, growing the buffer while the value changes size. Returns the
 // Win32 error; on failure `type` is REG_NONE and `data` is empty.
 LONG RegQueryBytes(HKEY key, const std::u16string& name, DWORD& type, std::vector<uint8_t>& data);
+// RegQueryBytes of a value of root\subKey (opened as RegOpenRead does); ERROR_FILE_NOT_FOUND when
+// the key does not open, `type` then REG_NONE and `data` empty.
+LONG RegReadBytes(HKEY root, const std::u16string& subKey, const std::u16string& name, DWORD& type,
+                  std::vector<uint8_t>& data, REGSAM view = 0);
 
 // Text of a REG_SZ, REG_EXPAND_SZ (not expanded) or REG_MULTI_SZ value up to its first NUL; empty
 // when the key, the value or a string type is missing.

@@ -82,7 +82,7 @@ std::u16string ShellWindowsFolder() {
     return WithTrailingBackslash(U16(buffer));
 }
 
-TCivilDate LocalToday() {
+CivilDate LocalToday() {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay};

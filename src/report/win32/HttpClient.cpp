@@ -3,57 +3,42 @@
 #include <ws2tcpip.h>
 
 #include "report/win32/HttpClient.h"
+#include "platform/TimeLimit.h"
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <memory>
+#include <optional>
 
 namespace pv {
 
 namespace {
 
+struct AddressListFree {
+    void operator()(addrinfo* list) const noexcept { ::freeaddrinfo(list); }
+};
+using AddressList = std::unique_ptr<addrinfo, AddressListFree>;
+
 // The name lookup on a helper thread, so a resolver that never answers costs at most `ms`; an
-// abandoned lookup finishes (and frees its result) on its own.
-addrinfo* ResolveIPv4(const std::string& host, uint16_t port, unsigned long ms, bool& abandoned) {
-    struct Lookup {
-        std::mutex lock;
-        std::condition_variable done;
-        bool finished = false;
-        bool wanted = true;
-        addrinfo* result = nullptr;
-    };
-    auto lookup = std::make_shared<Lookup>();
-    try {
-        std::thread([lookup, host, port] {
+// abandoned lookup frees its own result when it finishes. `abandoned` is set when the lookup may
+// still be running.
+AddressList ResolveIPv4(const std::string& host, uint16_t port, unsigned long ms, bool& abandoned) {
+    std::optional<AddressList> found = RunWithTimeLimit(
+        [host, port]() {
             addrinfo hints{};
             hints.ai_family = AF_INET;
             hints.ai_socktype = SOCK_STREAM;
             hints.ai_protocol = IPPROTO_TCP;
-            addrinfo* found = nullptr;
-            if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-                found = nullptr;
+            addrinfo* list = nullptr;
+            if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) {
+                list = nullptr;
             }
-            const std::lock_guard<std::mutex> hold(lookup->lock);
-            if (lookup->wanted) {
-                lookup->result = found;
-            } else if (found) {
-                ::freeaddrinfo(found);
-            }
-            lookup->finished = true;
-            lookup->done.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
-        return nullptr;
-    }
-    std::unique_lock<std::mutex> hold(lookup->lock);
-    if (!lookup->done.wait_for(hold, std::chrono::milliseconds(ms),
-                               [&] { return lookup->finished; })) {
-        lookup->wanted = false;
+            return AddressList(list);
+        },
+        std::chrono::milliseconds(ms));
+    if (!found) {
         abandoned = true;
         return nullptr;
     }
-    return lookup->result;
+    return std::move(*found);
 }
 
 class SocketConnection : public HttpConnection {
@@ -141,12 +126,12 @@ std::unique_ptr<HttpConnection> WinsockTransport::Connect(const std::string& hos
     if (!started_) {
         return nullptr;
     }
-    addrinfo* found = ResolveIPv4(host, port, inactivityMs_, abandoned_);
+    const AddressList found = ResolveIPv4(host, port, inactivityMs_, abandoned_);
     if (!found) {
         return nullptr;
     }
     std::unique_ptr<HttpConnection> connection;
-    for (const addrinfo* a = found; a && !connection; a = a->ai_next) {
+    for (const addrinfo* a = found.get(); a && !connection; a = a->ai_next) {
         const SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (s == INVALID_SOCKET) {
             continue;
@@ -169,7 +154,6 @@ std::unique_ptr<HttpConnection> WinsockTransport::Connect(const std::string& hos
             ::closesocket(s);
         }
     }
-    ::freeaddrinfo(found);
     return connection;
 }
 

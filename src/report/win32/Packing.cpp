@@ -33,12 +33,11 @@ std::u16string ArchiveDacl() {
     DWORD size = 0;
     ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    wchar_t* sidText = nullptr;
+    UniqueLocalMemory<wchar_t> sidText;
     if (size != 0 && ::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) &&
         ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
-                                 &sidText)) {
-        sddl += u"(A;;FA;;;" + U16(sidText) + u")";
-        ::LocalFree(sidText);
+                                 sidText.put())) {
+        sddl += u"(A;;FA;;;" + U16(sidText.get()) + u")";
     }
     return sddl;
 }
@@ -46,16 +45,14 @@ std::u16string ArchiveDacl() {
 // Creates a new, empty file at `path` (never opening an existing name or link) with the archive's
 // DACL; the handle is open for writing and deletion.
 UniqueFile CreateFreshFile(const std::u16string& path) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    UniqueLocalMemory<void> descriptor;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(ArchiveDacl()), SDDL_REVISION_1,
-                                                                &descriptor, nullptr)) {
+                                                                descriptor.put(), nullptr)) {
         return UniqueFile();
     }
-    SECURITY_ATTRIBUTES security{sizeof(security), descriptor, FALSE};
-    UniqueFile file(::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE | DELETE, 0, &security,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ::LocalFree(descriptor);
-    return file;
+    SECURITY_ATTRIBUTES security{sizeof(security), descriptor.get(), FALSE};
+    return UniqueFile(::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE | DELETE, 0, &security,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::u16string RandomHex() {

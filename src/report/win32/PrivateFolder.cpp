@@ -98,12 +98,12 @@ std::optional<TPrivateFolder> TPrivateFolder::Create(const std::u16string& tempF
     if (tempFolder.empty()) {
         return std::nullopt;
     }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    UniqueLocalMemory<void> descriptor;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kOwnerOnlyDacl, SDDL_REVISION_1,
-                                                                &descriptor, nullptr)) {
+                                                                descriptor.put(), nullptr)) {
         return std::nullopt;
     }
-    SECURITY_ATTRIBUTES security{sizeof(security), descriptor, FALSE};
+    SECURITY_ATTRIBUTES security{sizeof(security), descriptor.get(), FALSE};
     std::optional<TPrivateFolder> result;
     for (int attempt = 0; attempt < kCreateAttempts && !result; ++attempt) {
         const std::uint64_t random = RandomBits();
@@ -120,7 +120,6 @@ std::optional<TPrivateFolder> TPrivateFolder::Create(const std::u16string& tempF
             result = TPrivateFolder(path + u"\\", std::move(dir));
         }
     }
-    ::LocalFree(descriptor);
     return result;
 }
 

@@ -3,8 +3,8 @@
 // StartReportServices before it opens and StopReportServices after it is gone.
 namespace pv {
 
-// On the UI thread, once, in this order: the settings object (TConfig), the system facts (the kept
-// OS flag and the program's start for its up time), the rollback binding.
+// On the UI thread, once, in this order: the settings object (TConfig), then the system facts (the
+// kept OS flag and the program's start for its up time). SetupAPI is bound per enumeration.
 void StartReportServices();
 // Undoes StartReportServices in reverse order. Never called while a job may still run.
 void StopReportServices();

@@ -115,13 +115,12 @@ std::u16string GetSystemFolder() {
 }
 
 std::u16string GetShellFolder(int csidl) {
-    PIDLIST_ABSOLUTE list = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || !list) {
+    UniqueCoTaskMemory<ITEMIDLIST> list;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, list.put())) || !list) {
         return {};
     }
     wchar_t buf[MAX_PATH + 1] = {};
-    const bool ok = ::SHGetPathFromIDListW(list, buf) != FALSE;
-    ::CoTaskMemFree(list);
+    const bool ok = ::SHGetPathFromIDListW(list.get(), buf) != FALSE;
     return ok ? WithTrailingBackslash(U16(buf)) : std::u16string();
 }
 
@@ -247,26 +246,18 @@ int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root
 
 std::u16string ReadRegistryText(HKEY root, const std::u16string& key, const std::u16string& name,
                                 const std::u16string& defaultText) {
-    const UniqueRegKey opened = RegOpenRead(root, key);
-    if (!opened) {
-        return defaultText;
-    }
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    if (RegQueryBytes(opened.get(), name, type, data) != ERROR_SUCCESS) {
-        return defaultText;
-    }
-    return RegistryTextFromBytes(type, data, defaultText);
+    return RegReadBytes(root, key, name, type, data) == ERROR_SUCCESS
+               ? RegistryTextFromBytes(type, data, defaultText)
+               : defaultText;
 }
 
 std::vector<uint8_t> ReadRegistryBytes(HKEY root, const std::u16string& key,
                                        const std::u16string& name) {
-    const UniqueRegKey opened = RegOpenRead(root, key);
-    std::vector<uint8_t> data;
     DWORD type = REG_NONE;
-    if (!opened || RegQueryBytes(opened.get(), name, type, data) != ERROR_SUCCESS) {
-        data.clear();
-    }
+    std::vector<uint8_t> data;
+    RegReadBytes(root, key, name, type, data); // empty on any failure
     return data;
 }
 
@@ -278,37 +269,32 @@ double NowDateTime() {
 }
 
 std::u16string GetShortcutCommand(const std::u16string& path) {
-    const HRESULT init = ::CoInitialize(nullptr);
-    std::u16string result;
-    IShellLinkW* link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
-        link) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            file) {
-            wchar_t target[MAX_PATH + 1] = {};
-            wchar_t arguments[MAX_PATH + 1] = {};
-            if (SUCCEEDED(file->Load(W(path), STGM_READ))) {
-                link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
-                link->GetArguments(arguments, MAX_PATH);
-            }
-            target[MAX_PATH] = L'\0';
-            arguments[MAX_PATH] = L'\0';
-            result = SafeFormat(u"\"%s\" %s", {U16(target), U16(arguments)});
-            file->Release();
-        }
-        link->Release();
+    // Declared first, so the interfaces are released before COM is uninitialised.
+    const ComInitScope com;
+    UniqueCom<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  OutPointer(link))) ||
+        !link) {
+        return {};
     }
-    if (SUCCEEDED(init)) {
-        ::CoUninitialize();
+    UniqueCom<IPersistFile> file;
+    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, OutPointer(file))) || !file) {
+        return {};
     }
-    return result;
+    wchar_t target[MAX_PATH + 1] = {};
+    wchar_t arguments[MAX_PATH + 1] = {};
+    if (SUCCEEDED(file.get()->Load(W(path), STGM_READ))) {
+        link.get()->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
+        link.get()->GetArguments(arguments, MAX_PATH);
+    }
+    target[MAX_PATH] = L'\0';
+    arguments[MAX_PATH] = L'\0';
+    return SafeFormat(u"\"%s\" %s", {U16(target), U16(arguments)});
 }
 
 namespace {
 bool ToSystemTime(double value, SYSTEMTIME& st) {
-    const CalendarTime t = DecodeDateTime(value);
+    const CivilDate t = DecodeDateTime(value);
     if (t.Year < 1601 || t.Year > 30827) {
         return false;
     }

@@ -209,7 +209,7 @@ def _probe_fonts(env):
     probe = build_file('tools', 'fontprobe.exe')
     if not os.path.exists(probe):
         raise RuntimeError('%s is missing: build the win32 preset first' % probe)
-    out = _run(['wine', probe], env).stdout.decode(errors='replace').replace('\r', '')
+    out = _run(['wine', probe], env, timeout=_slow(120)).stdout.decode(errors='replace').replace('\r', '')
     faces = dict(line.split(' ', 2)[1:] for line in out.splitlines() if line.startswith('face '))
     if faces.get('400') != 'Tahoma' or faces.get('700') != 'Tahoma':
         raise RuntimeError('the Wine template has no Tahoma: a Tahoma -11 font resolves to %r '

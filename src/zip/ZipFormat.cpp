@@ -37,6 +37,20 @@ void PutTimeExtra(std::vector<std::uint8_t>& out, const Entry& e, bool local) {
     }
 }
 
+// The run both headers carry alike, from "version needed" through "extra field length".
+void PutSharedFields(std::vector<std::uint8_t>& out, const Entry& e, std::uint32_t extraSize) {
+    Put16(out, kVersionNeeded);
+    Put16(out, e.flags);
+    Put16(out, e.method);
+    Put16(out, e.stamp.time);
+    Put16(out, e.stamp.date);
+    Put32(out, e.crc);
+    Put32(out, e.compressedSize);
+    Put32(out, e.uncompressedSize);
+    Put16(out, static_cast<std::uint32_t>(e.name.size()));
+    Put16(out, extraSize);
+}
+
 struct Civil {
     std::int64_t year;
     unsigned month, day, hour, minute, second;
@@ -128,16 +142,7 @@ std::uint32_t CentralRecordSize(const Entry& e) {
 
 void AppendLocalHeader(std::vector<std::uint8_t>& out, const Entry& e) {
     Put32(out, kLocalSignature);
-    Put16(out, kVersionNeeded);
-    Put16(out, e.flags);
-    Put16(out, e.method);
-    Put16(out, e.stamp.time);
-    Put16(out, e.stamp.date);
-    Put32(out, e.crc);
-    Put32(out, e.compressedSize);
-    Put32(out, e.uncompressedSize);
-    Put16(out, static_cast<std::uint32_t>(e.name.size()));
-    Put16(out, kLocalExtraSize);
+    PutSharedFields(out, e, kLocalExtraSize);
     PutName(out, e.name);
     PutTimeExtra(out, e, true);
 }
@@ -145,16 +150,7 @@ void AppendLocalHeader(std::vector<std::uint8_t>& out, const Entry& e) {
 void AppendCentralHeader(std::vector<std::uint8_t>& out, const Entry& e) {
     Put32(out, kCentralSignature);
     Put16(out, kVersionMadeBy);
-    Put16(out, kVersionNeeded);
-    Put16(out, e.flags);
-    Put16(out, e.method);
-    Put16(out, e.stamp.time);
-    Put16(out, e.stamp.date);
-    Put32(out, e.crc);
-    Put32(out, e.compressedSize);
-    Put32(out, e.uncompressedSize);
-    Put16(out, static_cast<std::uint32_t>(e.name.size()));
-    Put16(out, kCentralExtraSize);
+    PutSharedFields(out, e, kCentralExtraSize);
     Put16(out, 0); // comment length
     Put16(out, 0); // disk number start
     Put16(out, 0); // internal attributes

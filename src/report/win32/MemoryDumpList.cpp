@@ -5,6 +5,7 @@
 #include "product/AppConfig.h"
 #include "report/SizeText.h"
 #include "report/win32/FileTimeOf.h"
+#include "report/win32/LogFolderFile.h"
 #include "report/win32/ReportWriters.h"
 #include "sysinfo/AppFuncs.h"
 #include "sysinfo/BSOD.h"
@@ -59,12 +60,10 @@ void WriteMemoryDumpList(TFeedback&) {
     }
     const ReportText report = MemoryDumpLines(minidumps, fullDump, UserNumberSeparators().Decimal);
 
-    const std::u16string logFolder = LogFolder();
-    if (logFolder.empty()) {
+    const std::u16string target = LogFolderFile(u"MEMORYDMP.txt");
+    if (target.empty()) {
         return;
     }
-    ForceFolder(logFolder);
-    const std::u16string target = logFolder + u"MEMORYDMP.txt";
     DeleteReportFile(target);
     if (!report.Empty()) {
         WriteReportFile(target, report.Bytes());

@@ -5,18 +5,17 @@
 #include "report/NetworkEndpoints.h"
 #include "report/win32/Feedback.h"
 #include "report/win32/HttpClient.h"
+#include "report/win32/LogFolderFile.h"
 #include "report/win32/ReportWriters.h"
 #include "sysinfo/AppFuncs.h"
 
 namespace pv {
 
 void WriteNetInfo(TFeedback& job) {
-    const std::u16string logFolder = LogFolder();
-    if (logFolder.empty()) {
+    const std::u16string path = LogFolderFile(u"NetInfo.txt");
+    if (path.empty()) {
         return;
     }
-    ForceFolder(logFolder);
-    const std::u16string path = logFolder + u"NetInfo.txt";
     // A stale answer must never be packed: the old file goes, an empty one stands in until the
     // answer is written.
     DeleteReportFile(path);

@@ -8,6 +8,7 @@
 #include "report/NetworkEndpoints.h"
 #include "report/PingCapture.h"
 #include "platform/win32/AnsiText.h"
+#include "report/win32/LogFolderFile.h"
 #include "report/win32/ReportWriters.h"
 #include "sysinfo/AppFuncs.h"
 
@@ -85,12 +86,10 @@ void WritePingHosts(TFeedback&) {
         PingHostFrom(RegReadString(HKEY_LOCAL_MACHINE, kEndpointOverrideKey, kPingHostValue));
     ReportText report;
     report.Add(CapturePing(host));
-    const std::u16string logFolder = LogFolder();
-    if (logFolder.empty()) {
-        return;
+    const std::u16string target = LogFolderFile(u"PingHosts.txt");
+    if (!target.empty()) {
+        WriteReportFile(target, report.Bytes());
     }
-    ForceFolder(logFolder);
-    WriteReportFile(logFolder + u"PingHosts.txt", report.Bytes());
 }
 
 } // namespace pv

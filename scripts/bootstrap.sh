@@ -89,6 +89,12 @@ failed_suites() {
   } | sort -u
 }
 
+# The "*-security" suites named in the given sources files.
+security_suites() {
+  grep -hE '^[[:space:]]*(deb|Suites:)' "$@" 2>/dev/null | tr ' ' '\n' |
+    grep -E '^[a-z0-9]+-security$' | sort -u || true
+}
+
 # write_sources DIR SUITE...: copies the machine's enabled sources into DIR without the suites.
 # One-line lists lose each line naming a suite; deb822 files lose the suites from their
 # "Suites:" field and drop a stanza left with none.
@@ -151,9 +157,8 @@ else
   fi
   # Without a named culprit the security suite is the one that runs ahead of the main suite.
   if [[ ${#drop[@]} -eq 0 ]]; then
-    mapfile -t drop < <(cat "$source_list" "$source_parts"/*.list "$source_parts"/*.sources \
-      2>/dev/null | grep -E '^[[:space:]]*(deb|Suites:)' | tr ' ' '\n' | grep -E '^[a-z0-9]+-security$' |
-      sort -u || true)
+    mapfile -t drop < <(security_suites "$source_list" "$source_parts"/*.list \
+      "$source_parts"/*.sources)
   fi
   apt_opts=(-o "Dir::Etc::sourcelist=$work/apt/sources.list"
     -o "Dir::Etc::sourceparts=$work/apt/parts"
@@ -167,8 +172,7 @@ else
     write_sources "$work/apt" "${drop[@]}"
     if update "$work/update2.log" "${apt_opts[@]}"; then
       if simulate "${apt_opts[@]}"; then placed=1; break; fi
-      more=$(grep -E '^[[:space:]]*(deb|Suites:)' "$work/apt/sources.list" "$work/apt/parts"/* \
-        2>/dev/null | tr ' ' '\n' | grep -E '^[a-z0-9]+-security$' | sort -u || true)
+      more=$(security_suites "$work/apt/sources.list" "$work/apt/parts"/*)
     else
       more=$(failed_suites "$work/update2.log")
     fi

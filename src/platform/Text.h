@@ -8,6 +8,14 @@
 
 namespace pv {
 
+// UTF-16 surrogate halves: a high one followed by a low one is one code point.
+constexpr bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
 // Lossless for valid UTF-16; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 // Invalid UTF-8 sequences become U+FFFD.

@@ -15,13 +15,6 @@ int ClampedLength(std::u16string_view text) {
     return static_cast<int>(std::min<size_t>(text.size(), std::numeric_limits<int>::max() / 4));
 }
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 // The advance the rasteriser draws for one code unit in the DC's font. GetTextExtentExPointW and
 // the character-width queries report the outline's advances, which Wine does not draw at sizes
 // where the font carries glyph bitmaps; the bitmap glyph's cell advance is what both Wine and

@@ -14,31 +14,8 @@ packages=(
   wine wine32:i386 wine64 fonts-wine xvfb x11-apps imagemagick
   python3 unzip zip p7zip-full
   clang libclang-rt-14-dev
+  libzip-dev chromium
 )
-
-# 32-bit programs: Wine runs the tool in a 32-bit process, which some virtual machines cannot
-# execute ("Exec format error"). There qemu's user-mode emulator runs them, registered for i386
-# programs with binfmt_misc until the next boot; everything 32-bit is then far slower.
-ensure_32bit() {
-  local probe=/usr/lib/wine/wine
-  [[ -x $probe ]] || return 0
-  "$probe" --version >/dev/null 2>&1 && return 0
-  echo "bootstrap: this kernel cannot run 32-bit programs; running them through qemu-i386"
-  if [[ ! -x /usr/bin/qemu-i386-static ]]; then
-    "${sudo[@]}" apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends qemu-user-static
-  fi
-  local misc=/proc/sys/fs/binfmt_misc
-  [[ -e $misc/register ]] || "${sudo[@]}" mount -t binfmt_misc binfmt_misc "$misc"
-  if [[ ! -e $misc/qemu-i386 ]]; then
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
-      "${sudo[@]}" tee "$misc/register" >/dev/null
-  fi
-  "${sudo[@]}" sh -c "echo 1 > $misc/qemu-i386"
-  if ! "$probe" --version >/dev/null 2>&1; then
-    echo "bootstrap: 32-bit programs still do not run; the Wine tier cannot run here"
-    return 1
-  fi
-}
 
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
@@ -52,10 +29,7 @@ done
 # PV_BOOTSTRAP_FORCE=1 goes through the list update and install checks even when nothing is
 # missing (to see what the bootstrap does against a given APT_CONFIG).
 [[ ${PV_BOOTSTRAP_FORCE:-} == 1 ]] && missing=("${packages[@]}")
-if [[ ${#missing[@]} -eq 0 ]]; then
-  ensure_32bit
-  exit
-fi
+[[ ${#missing[@]} -eq 0 ]] && exit 0
 
 echo "bootstrap: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
@@ -186,4 +160,3 @@ else
   fi
 fi
 "${sudo[@]}" apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends "${missing[@]}"
-ensure_32bit

@@ -2,6 +2,7 @@
 // What pvtriage knows about one received archive: the facts its parsers read from the reports and
 // the findings its rules draw from them. Plain data, filled by pure functions over member bytes;
 // text is UTF-8 here because every output (terminal, JSON, HTML) is UTF-8.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,45 +30,58 @@ struct Evidence {
 };
 
 struct Volume {
-    std::string Name;                 // "C:\\"
-    std::optional<uint64_t> Total;    // bytes
-    std::optional<uint64_t> Free;     // bytes
-    bool System = false;
+    std::string Name; // "C:" as the report writes the drive part, without brackets
+    std::string Label;
+    std::string FileSystem;
+    std::optional<uint64_t> Total; // bytes (the report rounds to two decimals of its unit)
+    std::optional<uint64_t> Free;  // bytes
+    bool System = false;           // the Windows volume (C: unless the report says otherwise)
     Evidence Where;
 };
 
 struct SystemFacts {
+    bool Present = false; // SystemInfo.txt was read
     std::string Os;
     std::string Computer;
-    std::string Locale;                   // as written on the Locale-Language line
-    std::optional<LocalTime> BsodTime;    // empty when none was written or it cannot be read
-    std::string BsodTimeText;             // the text as written, kept when it cannot be read
+    std::string Locale;                // as written on the Locale-Language line
+    std::optional<LocalTime> BsodTime; // empty when none was written or it cannot be read
+    std::string BsodTimeText;          // the text as written ("N/A" when no crash qualified)
     std::optional<LocalTime> LogTime;
+    std::string LogTimeText;
     std::vector<Volume> Volumes;
     std::vector<std::string> Programs;
     Evidence BsodWhere;
+    Evidence LogWhere;
 };
 
 struct Device {
     std::string Key; // the block's key (MD5 text)
     std::string Name;
-    std::string Instance;
-    std::optional<long long> Problem; // Prob
-    std::optional<long long> Code;    // Code
-    std::optional<long long> State;   // Stat (install state)
-    bool Reinstall = false;           // Rein
-    bool Rollback = false;            // Roll
-    std::optional<LocalTime> Installed; // from InDa.D (an OLE date, UTC as the tool writes it)
-    std::string Version;                // Vern
-    std::string Provider;               // Prvd
-    std::string Inf;                    // Inst
-    Evidence Where;                     // the block's first line
+    std::string Class;                   // " Type = " value: class GUID and class name
+    std::string Instance;                // Inst
+    std::optional<long long> Problem;    // Prob
+    std::optional<long long> Code;       // Code
+    std::optional<long long> State;      // Stat (install state)
+    bool Plugged = false;                // Plug
+    bool Reinstall = false;              // Rein
+    bool Rollback = false;               // Roll
+    std::optional<LocalTime> Installed;  // from InDa.D (an OLE date, UTC as the tool writes it)
+    std::string InstalledText;           // the InDa.D text as written
+    std::optional<LocalTime> DriverDate; // from Date.D
+    std::string DriverDateText;
+    std::string Version;  // Vern
+    std::string Provider; // Prvd
+    std::string Inf;      // INF the device's newest install section names (setupapi.dev.log)
+    Evidence Where;       // the block's first line
 };
 
 struct Dump {
-    std::string Name; // member or file name
-    std::optional<LocalTime> Time;
-    std::optional<uint64_t> Size;
+    std::string Name;              // member name, or the full path MEMORYDMP.txt lists
+    std::optional<LocalTime> Time; // creation date (MEMORYDMP.txt) or the member's stored time
+    std::string TimeText;          // the date as written, kept when it cannot be read
+    std::optional<uint64_t> Size;  // bytes
+    bool FullDump = false;         // the full memory dump rather than a minidump
+    bool Member = false;           // the dump file itself is in the archive
     Evidence Where;
 };
 
@@ -75,6 +89,7 @@ struct EditionFiles {
     std::string Member; // FileList*.txt
     std::string Edition;
     int Files = 0;
+    int WithoutDigest = 0; // lines whose digest field is empty
 };
 
 struct HostsEntry {
@@ -83,29 +98,50 @@ struct HostsEntry {
     Evidence Where;
 };
 
+struct PingFacts {
+    bool Present = false;
+    std::string Host;    // the host the output names
+    std::string Address; // the address in square brackets, when it resolved
+    std::string Text;    // the captured first line(s)
+    Evidence Where;
+};
+
 struct InstallSection {
-    std::string Title;    // the section header after "Section start"
-    std::string Device;   // device instance named in the header, when any
+    std::string Title;  // the section header after "Section start"
+    std::string Device; // device instance named in the header, when any
+    std::string Inf;    // the selected driver's "InfFile", when the section names one
     std::optional<LocalTime> Start;
-    std::string Status;   // "SUCCESS", "FAILURE(0x...)", or empty when the section never ended
+    std::string Status; // "SUCCESS", "FAILURE(0x...)", or empty when the section never ended
     bool Failed = false;
     std::vector<std::string> Errors; // every "!!!" line, as written
+    std::vector<int> ErrorLines;     // their 1-based lines, paired with Errors
     Evidence Where;
 };
 
 enum class Severity { Error, Warning, Info };
 
+using EvidenceList = std::vector<Evidence>;
+
 struct Finding {
     Severity Level = Severity::Info;
     std::string Id;   // stable, e.g. "device.problem"
     std::string Text; // one sentence
-    std::vector<Evidence> Evidence;
+    EvidenceList Evidence;
 };
 
+// Something a parser could not read as it expected (odd byte count, cut line, unreadable date).
+struct ReadNote {
+    std::string Id; // as a finding id, e.g. "read.date"
+    std::string Text;
+    Evidence Where;
+};
+
+// A crash and the devices whose driver was installed within the window before it.
 struct CrashLink {
     LocalTime Time;
     std::string Source; // "BSOD Time" or the dump's name
-    std::vector<const Device*> InstallsBefore;
+    Evidence Where;
+    std::vector<size_t> InstallsBefore; // indices into Triage::Devices
 };
 
 // Everything read from one archive.
@@ -114,16 +150,19 @@ struct Triage {
     std::vector<std::string> MemberNames;
     std::vector<std::string> Damaged;        // CRC failures (--verify)
     std::vector<std::string> MissingReports; // reports the tool always writes, not present
-    std::vector<std::string> OverCap;        // members too large to read
+    std::vector<std::string> OverCap;        // members too large to read whole
     SystemFacts System;
     std::vector<Device> Devices;
     std::vector<Dump> Dumps;
     std::vector<EditionFiles> Editions;
     std::vector<HostsEntry> Hosts;
+    PingFacts Ping;
     std::optional<bool> MakerHostResolves;
     std::vector<std::string> RegistryValues; // pvreg.txt lines
     std::vector<InstallSection> Installs;
-    std::vector<LocalTime> ProductLogDays;   // days that have product-log lines
+    std::vector<LocalTime> ProductLogDays; // days that have product-log members
+    std::vector<CrashLink> Crashes;
+    std::vector<ReadNote> Notes;
     std::vector<Finding> Findings;
 };
 

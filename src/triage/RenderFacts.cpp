@@ -1,0 +1,85 @@
+#include "triage/RenderFacts.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace pv::triage {
+
+std::string IsoTime(const LocalTime& t) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month, t.Day,
+                  t.Hour, t.Minute, t.Second);
+    return text;
+}
+
+std::string IsoDate(const LocalTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.Year, t.Month, t.Day);
+    return text;
+}
+
+std::string ShortTime(const LocalTime& t) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.Year, t.Month, t.Day, t.Hour,
+                  t.Minute);
+    return text;
+}
+
+std::string_view SeverityName(Severity level) {
+    switch (level) {
+    case Severity::Error:
+        return "error";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Info:
+        break;
+    }
+    return "info";
+}
+
+bool HasProblem(const Device& device) {
+    return device.Problem.value_or(0) != 0 || device.Code.value_or(0) != 0 ||
+           device.State.value_or(0) != 0 || device.Reinstall;
+}
+
+std::vector<const Device*> DevicesWithProblems(const Triage& facts) {
+    std::vector<const Device*> devices;
+    for (const Device& device : facts.Devices)
+        if (HasProblem(device))
+            devices.push_back(&device);
+    return devices;
+}
+
+std::vector<const Finding*> FindingsBySeverity(const Triage& facts) {
+    std::vector<const Finding*> findings;
+    findings.reserve(facts.Findings.size());
+    for (const Finding& finding : facts.Findings)
+        findings.push_back(&finding);
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding* a, const Finding* b) {
+        return static_cast<int>(a->Level) < static_cast<int>(b->Level);
+    });
+    return findings;
+}
+
+std::array<size_t, 3> CountBySeverity(const Triage& facts) {
+    std::array<size_t, 3> counts{};
+    for (const Finding& finding : facts.Findings)
+        ++counts[static_cast<size_t>(finding.Level)];
+    return counts;
+}
+
+std::vector<const InstallSection*> FailedInstallSections(const Triage& facts) {
+    std::vector<const InstallSection*> failed;
+    for (const InstallSection& section : facts.Installs)
+        if (section.Failed)
+            failed.push_back(&section);
+    return failed;
+}
+
+std::string EvidenceText(const Evidence& where) {
+    if (where.Line <= 0)
+        return where.Member;
+    return where.Member + ":" + std::to_string(where.Line);
+}
+
+} // namespace pv::triage

@@ -1,0 +1,323 @@
+#include "triage/RenderJson.h"
+
+#include "triage/JsonWriter.h"
+
+namespace pv::triage {
+namespace {
+
+void WriteEvidence(JsonWriter& json, const Evidence& where) {
+    json.BeginObject();
+    json.Key("member").String(where.Member);
+    json.Key("line").Int(where.Line);
+    json.EndObject();
+}
+
+void WriteTime(JsonWriter& json, const std::optional<LocalTime>& time) {
+    if (time)
+        json.String(IsoTime(*time));
+    else
+        json.Null();
+}
+
+// Device dates are written by the tool in UTC, unlike every other time in the archive.
+void WriteUtcTime(JsonWriter& json, const std::optional<LocalTime>& time) {
+    if (time)
+        json.String(IsoTime(*time) + "Z");
+    else
+        json.Null();
+}
+
+void WriteNames(JsonWriter& json, const std::vector<std::string>& names) {
+    json.BeginArray();
+    for (const std::string& name : names)
+        json.String(name);
+    json.EndArray();
+}
+
+void WriteArchive(JsonWriter& json, const Triage& facts, const RenderContext& context) {
+    json.Key("archive").BeginObject();
+    json.Key("file").String(context.ArchiveName);
+    json.Key("members").Int(facts.Members);
+    json.Key("verified").Bool(context.Verified);
+    json.Key("damaged");
+    WriteNames(json, facts.Damaged);
+    json.Key("missing_reports");
+    WriteNames(json, facts.MissingReports);
+    json.Key("over_cap");
+    WriteNames(json, facts.OverCap);
+    json.EndObject();
+}
+
+void WriteSystem(JsonWriter& json, const SystemFacts& system) {
+    json.Key("system").BeginObject();
+    json.Key("present").Bool(system.Present);
+    json.Key("os").String(system.Os);
+    json.Key("computer").String(system.Computer);
+    json.Key("locale").String(system.Locale);
+    json.Key("log_time");
+    WriteTime(json, system.LogTime);
+    json.Key("bsod_time");
+    WriteTime(json, system.BsodTime);
+    json.Key("bsod_time_text").String(system.BsodTimeText);
+    json.Key("volumes").BeginArray();
+    for (const Volume& volume : system.Volumes) {
+        json.BeginObject();
+        json.Key("name").String(volume.Name);
+        json.Key("label").String(volume.Label);
+        json.Key("file_system").String(volume.FileSystem);
+        json.Key("total").UInt(volume.Total);
+        json.Key("free").UInt(volume.Free);
+        json.Key("system").Bool(volume.System);
+        json.Key("evidence");
+        WriteEvidence(json, volume.Where);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteDevice(JsonWriter& json, const Device& device) {
+    json.BeginObject();
+    json.Key("name").String(device.Name);
+    json.Key("instance").String(device.Instance);
+    json.Key("key").String(device.Key);
+    json.Key("class").String(device.Class);
+    json.Key("problem").Int(device.Problem);
+    json.Key("code").Int(device.Code);
+    json.Key("state").Int(device.State);
+    json.Key("plugged").Bool(device.Plugged);
+    json.Key("reinstall").Bool(device.Reinstall);
+    json.Key("rollback").Bool(device.Rollback);
+    json.Key("installed");
+    WriteUtcTime(json, device.Installed);
+    json.Key("driver_date");
+    WriteUtcTime(json, device.DriverDate);
+    json.Key("version").String(device.Version);
+    json.Key("provider").String(device.Provider);
+    json.Key("inf").String(device.Inf);
+    json.Key("evidence");
+    WriteEvidence(json, device.Where);
+    json.EndObject();
+}
+
+void WriteDevices(JsonWriter& json, const Triage& facts) {
+    json.Key("devices").BeginObject();
+    json.Key("count").Int(static_cast<long long>(facts.Devices.size()));
+    json.Key("with_problems").BeginArray();
+    for (const Device* device : DevicesWithProblems(facts))
+        WriteDevice(json, *device);
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteCrashes(JsonWriter& json, const Triage& facts) {
+    json.Key("crashes").BeginArray();
+    for (const CrashLink& crash : facts.Crashes) {
+        json.BeginObject();
+        json.Key("time").String(IsoTime(crash.Time));
+        json.Key("source").String(crash.Source);
+        json.Key("evidence");
+        WriteEvidence(json, crash.Where);
+        json.Key("installs_before").BeginArray();
+        for (size_t index : crash.InstallsBefore) {
+            if (index >= facts.Devices.size())
+                continue;
+            const Device& device = facts.Devices[index];
+            json.BeginObject();
+            json.Key("name").String(device.Name);
+            json.Key("instance").String(device.Instance);
+            json.Key("installed");
+            WriteUtcTime(json, device.Installed);
+            json.Key("rollback").Bool(device.Rollback);
+            json.Key("version").String(device.Version);
+            json.Key("evidence");
+            WriteEvidence(json, device.Where);
+            json.EndObject();
+        }
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+
+    json.Key("dumps").BeginArray();
+    for (const Dump& dump : facts.Dumps) {
+        json.BeginObject();
+        json.Key("name").String(dump.Name);
+        json.Key("time");
+        WriteTime(json, dump.Time);
+        json.Key("time_text").String(dump.TimeText);
+        json.Key("size").UInt(dump.Size);
+        json.Key("full_dump").Bool(dump.FullDump);
+        json.Key("in_archive").Bool(dump.Member);
+        json.Key("evidence");
+        WriteEvidence(json, dump.Where);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+void WriteInstalls(JsonWriter& json, const Triage& facts) {
+    json.Key("driver_installs").BeginObject();
+    json.Key("sections").Int(static_cast<long long>(facts.Installs.size()));
+    json.Key("failed").BeginArray();
+    for (const InstallSection* section : FailedInstallSections(facts)) {
+        json.BeginObject();
+        json.Key("device").String(section->Device);
+        json.Key("start");
+        WriteTime(json, section->Start);
+        json.Key("status").String(section->Status);
+        json.Key("title").String(section->Title);
+        json.Key("inf").String(section->Inf);
+        json.Key("errors");
+        WriteNames(json, section->Errors);
+        json.Key("evidence");
+        WriteEvidence(json, section->Where);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteNetwork(JsonWriter& json, const Triage& facts) {
+    json.Key("network").BeginObject();
+    json.Key("hosts_redirects").BeginArray();
+    for (const HostsEntry& entry : facts.Hosts) {
+        json.BeginObject();
+        json.Key("host").String(entry.Host);
+        json.Key("address").String(entry.Address);
+        json.Key("evidence");
+        WriteEvidence(json, entry.Where);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("maker_host_resolves").Bool(facts.MakerHostResolves);
+    json.Key("ping").BeginObject();
+    json.Key("present").Bool(facts.Ping.Present);
+    json.Key("host").String(facts.Ping.Host);
+    json.Key("address").String(facts.Ping.Address);
+    json.Key("text").String(facts.Ping.Text);
+    json.EndObject();
+    json.EndObject();
+}
+
+void WriteFindings(JsonWriter& json, const Triage& facts) {
+    json.Key("findings").BeginArray();
+    for (const Finding* finding : FindingsBySeverity(facts)) {
+        json.BeginObject();
+        json.Key("severity").String(SeverityName(finding->Level));
+        json.Key("id").String(finding->Id);
+        json.Key("text").String(finding->Text);
+        json.Key("evidence").BeginArray();
+        for (const Evidence& where : finding->Evidence)
+            WriteEvidence(json, where);
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+void WriteRest(JsonWriter& json, const Triage& facts) {
+    json.Key("product_log_days").BeginArray();
+    for (const LocalTime& day : facts.ProductLogDays)
+        json.String(IsoDate(day));
+    json.EndArray();
+    json.Key("editions").BeginArray();
+    for (const EditionFiles& edition : facts.Editions) {
+        json.BeginObject();
+        json.Key("member").String(edition.Member);
+        json.Key("edition").String(edition.Edition);
+        json.Key("files").Int(edition.Files);
+        json.Key("without_digest").Int(edition.WithoutDigest);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("notes").BeginArray();
+    for (const ReadNote& note : facts.Notes) {
+        json.BeginObject();
+        json.Key("id").String(note.Id);
+        json.Key("text").String(note.Text);
+        json.Key("evidence");
+        WriteEvidence(json, note.Where);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+std::string_view ChangeKindName(ChangeKind kind) {
+    switch (kind) {
+    case ChangeKind::DeviceAdded:
+        return "device_added";
+    case ChangeKind::DeviceRemoved:
+        return "device_removed";
+    case ChangeKind::DriverChanged:
+        return "driver_changed";
+    case ChangeKind::ProblemAppeared:
+        return "problem_appeared";
+    case ChangeKind::ProblemCleared:
+        return "problem_cleared";
+    case ChangeKind::CrashAdded:
+        break;
+    }
+    return "crash_added";
+}
+
+void WriteSide(JsonWriter& json, const Triage& facts, const RenderContext& context) {
+    json.BeginObject();
+    json.Key("file").String(context.ArchiveName);
+    json.Key("members").Int(facts.Members);
+    json.Key("log_time");
+    WriteTime(json, facts.System.LogTime);
+    json.Key("devices").Int(static_cast<long long>(facts.Devices.size()));
+    json.EndObject();
+}
+
+} // namespace
+
+std::string RenderJson(const Triage& facts, const RenderContext& context) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("schema").Int(JsonSchemaVersion);
+    WriteArchive(json, facts, context);
+    WriteFindings(json, facts);
+    WriteSystem(json, facts.System);
+    WriteDevices(json, facts);
+    WriteCrashes(json, facts);
+    WriteInstalls(json, facts);
+    WriteNetwork(json, facts);
+    WriteRest(json, facts);
+    json.EndObject();
+    return json.Finish();
+}
+
+std::string RenderDiffJson(const ArchiveDiff& diff, const Triage& older,
+                           const RenderContext& olderContext, const Triage& newer,
+                           const RenderContext& newerContext) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("schema").Int(JsonSchemaVersion);
+    json.Key("older");
+    WriteSide(json, older, olderContext);
+    json.Key("newer");
+    WriteSide(json, newer, newerContext);
+    json.Key("changes").BeginArray();
+    for (const Change& change : diff.Changes) {
+        json.BeginObject();
+        json.Key("kind").String(ChangeKindName(change.Kind));
+        json.Key("id").String(change.Id);
+        json.Key("device").String(change.Device);
+        json.Key("name").String(change.Name);
+        json.Key("before").String(change.Before);
+        json.Key("after").String(change.After);
+        json.Key("text").String(change.Text);
+        json.Key("old_evidence");
+        WriteEvidence(json, change.OldWhere);
+        json.Key("new_evidence");
+        WriteEvidence(json, change.NewWhere);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Finish();
+}
+
+} // namespace pv::triage

@@ -1,0 +1,18 @@
+#pragma once
+// The terminal outputs: one screen for one archive (findings first, by severity, then the facts
+// behind them, each list cut to a few lines) and the list of changes between two archives.
+// Every text from the archive is made printable.
+#include "triage/Diff.h"
+#include "triage/Model.h"
+#include "triage/RenderFacts.h"
+
+#include <string>
+
+namespace pv::triage {
+
+std::string RenderText(const Triage& facts, const RenderContext& context);
+
+std::string RenderDiffText(const ArchiveDiff& diff, const RenderContext& olderContext,
+                           const RenderContext& newerContext);
+
+} // namespace pv::triage

@@ -1,0 +1,23 @@
+#pragma once
+// The timeline of one archive as inline SVG: driver installs, failed installs, crashes (with the
+// window before each in which installs are linked to it) and product-log days on one time axis.
+#include "triage/Model.h"
+#include "triage/RenderFacts.h"
+
+#include <cstdint>
+#include <string>
+
+namespace pv::triage {
+
+// Colours the page's legend and tests refer to.
+inline constexpr std::string_view TimelineInstallColour = "#2f6fdf";
+inline constexpr std::string_view TimelineFailedColour = "#e08a00";
+inline constexpr std::string_view TimelineCrashColour = "#d40000";
+inline constexpr std::string_view TimelineLogColour = "#8c8c8c";
+
+// Minutes since 1970-01-01 00:00 of a wall-clock time; no zone is applied.
+int64_t WallMinutes(const LocalTime& time);
+
+std::string RenderTimelineSvg(const Triage& facts, const RenderContext& context);
+
+} // namespace pv::triage

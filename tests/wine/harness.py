@@ -28,22 +28,27 @@ import datetime as _dt
 import fcntl
 import json
 import os
+import random
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import struct
 import time
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.environ.get('PV_SOURCE_DIR') or os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(REPO, 'tools', 'sample'))
+sys.path.insert(0, os.path.join(REPO, 'scripts'))
 
 import machine as _machine  # noqa: E402  (needs the path above)
 from machine import Machine  # noqa: E402,F401  (re-exported for tests)
+import peinfo  # noqa: E402
 
-BUILD_DIR = os.environ.get('PV_BUILD_DIR') or os.path.join(REPO, 'build', 'win32')
+# The build the tier drives; test-all.sh and main-job.sh set it from choose_vehicle().
+BUILD_DIR = os.environ.get('PV_BUILD_DIR') or os.path.join(REPO, 'build', 'win64')
 OUT_DIR = os.environ.get('PV_OUT_DIR') or os.path.join(REPO, 'out')
 TEMPLATE = os.environ.get('PV_WINE_TEMPLATE') or os.path.join(REPO, 'build', 'wine-template')
 PREFIXES = os.path.join(os.path.dirname(TEMPLATE), 'wine-prefixes')
@@ -62,33 +67,105 @@ _SHARED_EXT = re.compile(r'(?i)\.(dll|exe|sys|drv|ocx|cpl|acm|ax|tlb|nls|mui|com
                          r'vxd|ttf|fon)$')
 
 
-def emulated_32bit():
-    """True when 32-bit programs run through an emulator (a machine whose kernel cannot run
-    32-bit code: scripts/bootstrap.sh then registers one). Everything 32-bit is then about 50
-    times slower to start, so waits are stretched by slow()."""
+# ----- which build the Wine tier drives -------------------------------------------------------
+# The shipped exe is i686. Where this machine cannot execute 32-bit x86 code (some virtual
+# machines: "Exec format error"), Wine's 32-bit loader cannot start, and the tier drives the
+# x86_64 build of the same source instead; that build states every registry view, folder and
+# fact the 32-bit exe sees on 64-bit Windows, so both write the same archive.
+WINE64 = '/usr/lib/wine/wine64'
+WINE32 = '/usr/lib/wine/wine'
+
+# A static i386 ELF program that exits with 42: mov ebx, 42; mov eax, 1 (exit); int 0x80.
+_PROBE_BASE = 0x08048000
+_PROBE_CODE = bytes.fromhex('bb2a000000b801000000cd80')
+
+
+def _probe_program():
+    header = b'\x7fELF' + bytes([1, 1, 1, 0]) + bytes(8)
+    size = 52 + 32 + len(_PROBE_CODE)
+    header += struct.pack('<HHIIIIIHHHHHH', 2, 3, 1, _PROBE_BASE + 84, 52, 0, 0, 52, 32, 1, 0, 0,
+                          0)
+    program = struct.pack('<IIIIIIII', 1, 0, _PROBE_BASE, _PROBE_BASE, size, size, 5, 0x1000)
+    return header + program + _PROBE_CODE
+
+
+def _emulator_for(program, misc='/proc/sys/fs/binfmt_misc'):
+    """Name of an enabled binfmt_misc entry that would run `program` (bytes) through an
+    interpreter, or None."""
     try:
-        with open('/proc/sys/fs/binfmt_misc/qemu-i386') as f:
-            return f.readline().strip() == 'enabled'
+        with open(os.path.join(misc, 'status')) as f:
+            if f.read().strip() != 'enabled':
+                return None
+        names = os.listdir(misc)
     except OSError:
-        return False
+        return None
+    for name in names:
+        if name in ('register', 'status'):
+            continue
+        try:
+            with open(os.path.join(misc, name)) as f:
+                lines = f.read().splitlines()
+        except OSError:
+            continue
+        fields = dict(line.split(' ', 1) for line in lines[1:] if ' ' in line)
+        if not lines or lines[0] != 'enabled' or 'magic' not in fields:
+            continue
+        magic = bytes.fromhex(fields['magic'])
+        mask = bytes.fromhex(fields['mask']) if 'mask' in fields else b'\xff' * len(magic)
+        at = int(fields.get('offset', '0'))
+        window = program[at:at + len(magic)]
+        if len(window) == len(magic) and all((b & m) == (g & m)
+                                             for b, m, g in zip(window, mask, magic)):
+            return name
+    return None
 
 
-SLOW_FACTOR = 12 if emulated_32bit() else 1
+def probe_native_32bit():
+    """(True, why) when this machine executes 32-bit x86 code itself; (False, why) otherwise.
+    An emulator registered for i386 programs does not count: it runs them, far too slowly."""
+    program = _probe_program()
+    emulator = _emulator_for(program)
+    if emulator:
+        return False, 'i386 programs run through the emulator registered as binfmt_misc ' \
+                      '"%s", not natively' % emulator
+    folder = tempfile.mkdtemp(prefix='pv-probe-')
+    path = os.path.join(folder, 'probe32')
+    try:
+        with open(path, 'wb') as f:
+            f.write(program)
+        os.chmod(path, 0o755)
+        try:
+            code = subprocess.run([path], timeout=30).returncode
+        except OSError as e:
+            return False, 'this machine cannot execute 32-bit x86 code (%s)' % e.strerror
+        except subprocess.TimeoutExpired:
+            return False, 'a 32-bit x86 probe program did not end'
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    if code != 42:
+        return False, 'this machine cannot execute 32-bit x86 code (a static i386 probe ' \
+                      'ended with %d)' % code
+    return True, 'this machine executes 32-bit x86 code natively'
 
 
-def _slow(seconds):
-    return seconds * SLOW_FACTOR
+def choose_vehicle():
+    """{'preset': 'win32'|'win64', 'arch': 'i686'|'x86_64', 'why': sentence}: the build the Wine
+    tier, the main job and the whole-job benchmark drive on this machine."""
+    native, why = probe_native_32bit()
+    if native:
+        return {'preset': 'win32', 'arch': 'i686', 'why': why + ': the shipped i686 exe runs'}
+    return {'preset': 'win64', 'arch': 'x86_64',
+            'why': why + ': its x86_64 build of the same source stands in for the shipped exe'}
 
 
-# Wine's 64-bit loader starts the prefix's own 64-bit programs (reg, cmd, wineboot) directly; the
-# `wine` script always goes through the 32-bit loader first, which costs a minute per start where
-# 32-bit code is emulated. Programs of ours are 32-bit and keep `wine`.
-WINE64 = '/usr/lib/wine/wine64' if os.access('/usr/lib/wine/wine64', os.X_OK) else 'wine'
-
-
-def _loader(program):
-    return 'wine' if program.lower().endswith('.exe') and ('\\' in program or '/' in program) \
-        else WINE64
+def _loader_for_file(unix_path):
+    """Wine's loader for a PE program of ours: the 32-bit one for i686, the 64-bit one for x86_64."""
+    machine = peinfo.PeFile(unix_path).machine
+    if machine == peinfo.MACHINE_I386:
+        return WINE32
+    if machine == peinfo.MACHINE_AMD64:
+        return WINE64
+    raise ValueError('%s: not an i686 or x86_64 program' % unix_path)
 
 
 def build_file(*parts):
@@ -97,7 +174,7 @@ def build_file(*parts):
 
 
 def wine_version():
-    return subprocess.run(['wine', '--version'], capture_output=True, text=True,
+    return subprocess.run([WINE64, '--version'], capture_output=True, text=True,
                           check=True).stdout.strip()
 
 
@@ -209,7 +286,7 @@ def _probe_fonts(env):
     probe = build_file('tools', 'fontprobe.exe')
     if not os.path.exists(probe):
         raise RuntimeError('%s is missing: build the win32 preset first' % probe)
-    out = _run(['wine', probe], env, timeout=_slow(120)).stdout.decode(errors='replace').replace('\r', '')
+    out = _run([_loader_for_file(probe), probe], env, timeout=120).stdout.decode(errors='replace').replace('\r', '')
     faces = dict(line.split(' ', 2)[1:] for line in out.splitlines() if line.startswith('face '))
     if faces.get('400') != 'Tahoma' or faces.get('700') != 'Tahoma':
         raise RuntimeError('the Wine template has no Tahoma: a Tahoma -11 font resolves to %r '
@@ -223,8 +300,8 @@ def _make_template(stamp):
     display = Display()
     env = dict(os.environ, WINEPREFIX=staging, DISPLAY=display.name, **_BASE_ENV)
     try:
-        _run([WINE64, 'wineboot', '-i'], env, timeout=_slow(300))
-        _run(['wineserver', '-w'], env, timeout=_slow(300))
+        _run([WINE64, 'wineboot', '-i'], env, timeout=300)
+        _run(['wineserver', '-w'], env, timeout=300)
         _run([WINE64, 'reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', 'win10', '/f'],
              env)
         _run(['wineserver', '-w'], env)
@@ -370,9 +447,31 @@ class Prefix:
         return self.unix_path(self.wine(['cmd', '/c', 'echo %TEMP%']).stdout.decode().strip())
 
     # ----- running --------------------------------------------------------------------------
+    def command(self, args):
+        """The Unix command line that starts ARGS in this prefix: a program of ours (a Windows or
+        Unix path to a PE file) through Wine's loader for its architecture, the prefix's own
+        programs (cmd, reg, ...) through the 64-bit loader. Every start in the tests goes here."""
+        program = args[0]
+        if re.match(r'^[A-Za-z]:\\', program):
+            unix = self.unix_path(program)
+        elif program.startswith('/'):
+            unix = program
+        else:
+            unix = None
+        loader = _loader_for_file(unix) if unix and os.path.isfile(unix) else WINE64
+        return [loader] + list(args)
+
     def wine(self, args, check=True, timeout=300):
-        """Runs `wine ARGS...` in this prefix; returns the CompletedProcess (bytes output)."""
-        return _run([_loader(args[0])] + list(args), self.env, timeout=timeout, check=check)
+        """Runs ARGS in this prefix (see command) and waits; returns the CompletedProcess (bytes
+        output)."""
+        return _run(self.command(args), self.env, timeout=timeout, check=check)
+
+    def spawn(self, args, **popen_args):
+        """Starts ARGS in this prefix (see command) without waiting; returns the Popen. Output
+        goes to /dev/null unless popen_args say otherwise."""
+        popen_args.setdefault('stdout', subprocess.DEVNULL)
+        popen_args.setdefault('stderr', subprocess.DEVNULL)
+        return subprocess.Popen(self.command(args), env=self.env, **popen_args)
 
     def install(self, unix_src, winfolder, name=None):
         """Copies a Unix file into a Windows folder of the prefix; returns its Windows path."""
@@ -451,8 +550,7 @@ class Prefix:
             pauses['ready'] = (on_window, screenshot)
         if on_message or message_screenshot:
             pauses['message'] = (on_message, message_screenshot)
-        timeout = _slow(timeout)
-        cmd = ['wine', driver, '--timeout', str(timeout), '--signal-dir', self.win_path(signals)]
+        cmd = [driver, '--timeout', str(timeout), '--signal-dir', self.win_path(signals)]
         for stage in pauses:
             cmd += ['--pause-at', stage]
         if hold_job_ms:
@@ -469,7 +567,7 @@ class Prefix:
             cmd.append('close')
         out_file = tempfile.TemporaryFile()
         err_file = tempfile.TemporaryFile()
-        proc = subprocess.Popen(cmd, env=self.env, stdout=out_file, stderr=err_file)
+        proc = self.spawn(cmd, stdout=out_file, stderr=err_file)
         deadline = time.monotonic() + timeout * 3 + 60
         callback_error = None
         try:
@@ -511,6 +609,34 @@ class Prefix:
         if check and not result.get('ok'):
             raise AssertionError('UI driver reported a failure: %s' % json.dumps(result))
         return result
+
+
+class FileHolder:
+    """tools/fileholder in a prefix: another process that keeps a file open for writing with the
+    given share mode ('read', 'write', ...) after appending `text`, until close()."""
+
+    def __init__(self, px, winpath, share, text):
+        self.px = px
+        tool = px.install(build_file('tools', 'fileholder.exe'), r'C:\windows\temp')
+        tag = '%08x' % random.getrandbits(32)
+        ready = r'C:\windows\temp\hold-%s.ready' % tag
+        self.release = r'C:\windows\temp\hold-%s.release' % tag
+        self.proc = px.spawn([tool, winpath, share, text, ready, self.release])
+        for _ in range(600):
+            if os.path.exists(px.unix_path(ready)):
+                return
+            if self.proc.poll() is not None:
+                break
+            time.sleep(0.05)
+        self.close()
+        raise AssertionError('file holder did not start (exit %s)' % self.proc.returncode)
+
+    def close(self):
+        open(self.px.unix_path(self.release), 'w').close()
+        try:
+            self.proc.wait(60)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
 
 
 # ----- reading results -------------------------------------------------------------------------

@@ -123,36 +123,24 @@ class SampleMachineArchive(unittest.TestCase):
 
 
 class LiveLogs(unittest.TestCase):
-    def hold(self, px, winpath, share, release):
-        holder = px.install(harness.build_file('tools', 'fileholder.exe'), r'C:\windows\temp')
-        ready = r'C:\windows\temp\%s.ready' % share
-        proc = subprocess.Popen(['wine', holder, winpath, share, 'live line\r\n', ready, release],
-                                env=px.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(400):
-            if os.path.exists(px.unix_path(ready)):
-                return proc
-            time.sleep(0.05)
-        proc.kill()
-        self.fail('file holder did not start')
-
     def test_log_held_open_for_writing_is_packed_with_current_contents(self):
         m = small_machine()
         m.file(LOG_FOLDER + r'\DrvSetupEx.log', 'first line\r\n')
         m.file(LOG_FOLDER + r'\PvzInst.log', 'unreadable\r\n')
         with harness.Prefix(m, name='packing-live') as px:
-            release = r'C:\windows\temp\release'
             # The product's way: writing, other readers allowed. CopyFileW and the ZIP writer's
             # read-only sharing both fail on such a file; the job's full-sharing copy does not.
-            writer = self.hold(px, LOG_FOLDER + r'\DrvSetupEx.log', 'read', release)
+            writer = harness.FileHolder(px, LOG_FOLDER + r'\DrvSetupEx.log', 'read',
+                                        'live line\r\n')
             # No read sharing at all: Windows (and Wine) let nobody read it, so it is left out
             # while the rest is still packed.
-            locker = self.hold(px, LOG_FOLDER + r'\PvzInst.log', 'write', release)
+            locker = harness.FileHolder(px, LOG_FOLDER + r'\PvzInst.log', 'write',
+                                        'live line\r\n')
             try:
                 px.run_tool()
             finally:
-                open(px.unix_path(release), 'w').close()
-                writer.wait(60)
-                locker.wait(60)
+                writer.close()
+                locker.close()
             path = px.archive_path()
             assert_valid_archive(self, path)
             members = harness.archive_members(path)

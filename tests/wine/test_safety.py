@@ -42,13 +42,6 @@ import default_machine as dm  # noqa: E402
 OVERRIDE_KEY = r'HKLM\SOFTWARE\Orvix\Plenvia\Helper'
 PRODUCT_KEY = r'HKLM\SOFTWARE\Orvix\Plenvia'
 SAVED = 'Report file has been saved to desktop'
-# Libraries Windows maps from its known-DLL list (or, for comctl32, from the side-by-side store
-# the manifest names): the only static imports that cannot be replaced from the program's folder.
-KNOWN_IMPORTS = {'advapi32.dll', 'comctl32.dll', 'gdi32.dll', 'kernel32.dll', 'msvcrt.dll',
-                 'ole32.dll', 'oleaut32.dll', 'shell32.dll', 'shlwapi.dll', 'user32.dll',
-                 'ws2_32.dll', 'comdlg32.dll', 'imm32.dll', 'rpcrt4.dll'}
-# Names a planted library could be found under: the system libraries the tool binds at run time
-# and those a static import would search for.
 PLANTED_LIBRARIES = ('psapi.dll', 'SetupAPI.dll', 'cfgmgr32.dll', 'version.dll', 'bcrypt.dll',
                      'zlib1.dll')
 
@@ -106,38 +99,6 @@ def check_archive(test, path):
                                                            res.stderr[-2000:]))
     with zipfile.ZipFile(path) as z:
         test.assertIsNone(z.testzip())
-
-
-def pe_imports(path):
-    """Names of the libraries a PE file imports statically (lower case)."""
-    with open(path, 'rb') as f:
-        data = f.read()
-    pe = struct.unpack_from('<I', data, 0x3C)[0]
-    sections = struct.unpack_from('<H', data, pe + 6)[0]
-    optional_size = struct.unpack_from('<H', data, pe + 20)[0]
-    optional = pe + 24
-    magic = struct.unpack_from('<H', data, optional)[0]
-    directories = optional + (96 if magic == 0x10B else 112)
-    import_rva = struct.unpack_from('<I', data, directories + 8)[0]
-    table = [struct.unpack_from('<IIII', data, optional + optional_size + 40 * i + 8)
-             for i in range(sections)]
-
-    def offset(rva):
-        for size, address, _, raw in table:
-            if address <= rva < address + max(size, 1):
-                return rva - address + raw
-        raise ValueError('rva %#x outside every section' % rva)
-
-    names = []
-    at = offset(import_rva) if import_rva else None
-    while at is not None:
-        name_rva = struct.unpack_from('<I', data, at + 12)[0]
-        if name_rva == 0:
-            break
-        start = offset(name_rva)
-        names.append(data[start:data.index(b'\0', start)].decode('ascii').lower())
-        at += 20
-    return names
 
 
 class PlantedLinks(unittest.TestCase):
@@ -208,9 +169,9 @@ class PlantedLinks(unittest.TestCase):
 
 class PlantedBinaries(unittest.TestCase):
     def test_static_imports_are_known_system_libraries(self):
-        imports = set(pe_imports(harness.build_file(harness.TOOL_EXE)))
+        imports = set(peinfo.PeFile(harness.build_file(harness.TOOL_EXE)).imports())
         self.assertIn('kernel32.dll', imports)
-        self.assertEqual(imports - KNOWN_IMPORTS, set())
+        self.assertEqual(imports - peinfo.KNOWN_IMPORTS, set())
 
     def test_planted_interpreter_ping_and_libraries_are_never_started(self):
         m = small_machine()
@@ -277,33 +238,6 @@ class PlantedLinkOpener(unittest.TestCase):
                 self.assertFalse(os.path.exists(px.unix_path(folder + r'\sorrel-calls.txt')))
 
 
-class HoldFile:
-    """tools/fileholder: another process that keeps a file open for writing."""
-
-    def __init__(self, px, winpath, share, text):
-        self.px = px
-        tool = px.install(harness.build_file('tools', 'fileholder.exe'), r'C:\windows\temp')
-        tag = '%08x' % random.getrandbits(32)
-        ready = r'C:\windows\temp\hold-%s.ready' % tag
-        self.release = r'C:\windows\temp\hold-%s.release' % tag
-        self.proc = subprocess.Popen(['wine', tool, winpath, share, text, ready, self.release],
-                                     env=px.env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
-        for _ in range(600):
-            if os.path.exists(px.unix_path(ready)):
-                return
-            time.sleep(0.05)
-        self.close()
-        raise AssertionError('file holder did not start')
-
-    def close(self):
-        open(self.px.unix_path(self.release), 'w').close()
-        try:
-            self.proc.wait(60)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-
-
 class OddInputs(unittest.TestCase):
     def test_odd_values_and_files_still_give_a_sound_archive(self):
         rnd = random.Random(8)
@@ -328,7 +262,7 @@ class OddInputs(unittest.TestCase):
                 f.truncate(5 * 1024 ** 3)              # sparse: no disk space taken
             temp = px.temp_folder()
             # The product writes its live log and lets others read, not write.
-            holder = HoldFile(px, LOG_FOLDER + r'\Install\PvzInst.log', 'read', 'live line\r\n')
+            holder = harness.FileHolder(px, LOG_FOLDER + r'\Install\PvzInst.log', 'read', 'live line\r\n')
             try:
                 res = px.run_tool(timeout=240)
             finally:

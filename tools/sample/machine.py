@@ -71,6 +71,22 @@ def filetime(when):
     return ticks.to_bytes(8, 'little')
 
 
+# Class keys Windows keeps once for both registry views (a 32-bit and a 64-bit process read the
+# same protocol and file-type handlers); only these subkeys of Classes are redirected per view.
+_REDIRECTED_CLASSES = ('CLSID', 'DIRECTSHOW', 'INTERFACE', 'MEDIA TYPE', 'MEDIAFOUNDATION')
+_CLASS_ROOTS = ('HKEY_CLASSES_ROOT\\', 'HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES\\',
+                'HKEY_CURRENT_USER\\SOFTWARE\\CLASSES\\')
+
+
+def shared_between_views(key):
+    """True for a key Windows shares between the 32-bit and the 64-bit view (see above)."""
+    upper = full_key(key).upper()
+    for root in _CLASS_ROOTS:
+        if upper.startswith(root):
+            return upper[len(root):].split('\\', 1)[0] not in _REDIRECTED_CLASSES
+    return False
+
+
 def full_key(key):
     """'HKLM\\X' -> 'HKEY_LOCAL_MACHINE\\X'."""
     key = key.strip('\\')
@@ -141,27 +157,30 @@ class Machine:
         'REG_QWORD', 'REG_BINARY', 'REG_NONE', or a raw type (0xffff0012, 'ffff0012', 'hex(ffff0012)')
         for device properties. data: str, int, list, datetime (-> FILETIME) or raw bytes (stored
         as they are, e.g. a REG_SZ without NUL)."""
-        self._check_view(view)
-        self.registry.append((view, full_key(key), 'set', name, _type_code(reg_type), data))
+        for v in self._views(key, view):
+            self.registry.append((v, full_key(key), 'set', name, _type_code(reg_type), data))
         return self
 
     def reg_key(self, key, view=32):
         """An (empty) registry key."""
-        self._check_view(view)
-        self.registry.append((view, full_key(key), 'key', None, None, None))
+        for v in self._views(key, view):
+            self.registry.append((v, full_key(key), 'key', None, None, None))
         return self
 
     def reg_delete(self, key, name=False, view=32):
         """Deletes a value (name given, None = default value) or the whole key (name omitted),
         after all values are imported (Wine's reg import ignores removals in .reg files)."""
-        self._check_view(view)
-        self.registry.append((view, full_key(key), 'delete', name, None, None))
+        for v in self._views(key, view):
+            self.registry.append((v, full_key(key), 'delete', name, None, None))
         return self
 
     @staticmethod
-    def _check_view(view):
+    def _views(key, view):
+        """The views a write lands in: a shared key is written to both, as a program of either
+        bitness finds it there on Windows; any other key to the one asked for."""
         if view not in (32, 64):
             raise ValueError('registry view must be 32 or 64, not %r' % (view,))
+        return (32, 64) if shared_between_views(key) else (view,)
 
     def reg_file_text(self, view):
         """The .reg text (without BOM) for one view, or None when the view has nothing."""

@@ -28,7 +28,9 @@ add_test(NAME check_layers
                  ${PV_LAYERS})
 add_test(NAME check_layers_script COMMAND ${PV_PYTHON} -m unittest -v check_layers_test
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/scripts)
-set_tests_properties(check_layers check_layers_script PROPERTIES LABELS native)
+add_test(NAME wine_vehicle_script COMMAND ${PV_PYTHON} -m unittest -v wine_vehicle_test
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/scripts)
+set_tests_properties(check_layers check_layers_script wine_vehicle_script PROPERTIES LABELS native)
 
 # Optional extras (benchmarks, fuzzers) that need only portable code.
 file(GLOB _extras CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*/CMakeLists.txt

@@ -42,6 +42,16 @@ foreach(t IN LISTS _wine_tests)
                        ENVIRONMENT "PV_BUILD_DIR=${CMAKE_BINARY_DIR};PV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endforeach()
 
+# The stand-in check: the i686 and x86_64 builds write the same archive. Only where both run, that
+# is where the machine executes 32-bit code natively; scripts/test-all.sh then names the x86_64
+# build in PV_COMPARE_WITH.
+if(PV_COMPARE_WITH)
+  add_test(NAME wine_compare_builds COMMAND ${PV_PYTHON} -m unittest -v compare_builds
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/wine)
+  set_tests_properties(wine_compare_builds PROPERTIES LABELS wine TIMEOUT 900
+                       ENVIRONMENT "PV_BUILD_DIR=${CMAKE_BINARY_DIR};PV_SOURCE_DIR=${CMAKE_SOURCE_DIR};PV_OTHER_BUILD_DIR=${PV_COMPARE_WITH}")
+endif()
+
 # The shipped exe's static checks (machine, subsystem, imports, manifest): no Wine needed.
 add_test(NAME exe_static_checks
          COMMAND ${PV_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check-exe.py

@@ -3,10 +3,12 @@
 enlarged with a few hundred MB of product logs, beside Info-ZIP `zip -8` natively over the same
 files (the archive's members) in the same run.
 
-    python3 bench/wholejob/run.py [--build-dir build/win32] [--log-mb 300] [--zip-runs 3]
+    python3 bench/wholejob/run.py [--build-dir build/win32|win64] [--log-mb 300] [--zip-runs 3]
                                   [--tool-runs 1] [--baseline] [--seed N]
 
-Builds nothing: expects PlenviaHelper.exe and tools/uidriver.exe in --build-dir. The prefix (and
+Builds nothing: expects PlenviaHelper.exe and tools/uidriver.exe in --build-dir, by default the
+build the Wine tier drives on this machine (the shipped i686 exe where 32-bit code runs natively,
+else the x86_64 build of the same source). The prefix (and
 the temporary folder of the extracted members) is removed afterwards; PV_KEEP_PREFIX=1 keeps the
 prefix. The corpus bytes depend only on --seed and --log-mb; file names follow today's date,
 because the collection plan picks the dated logs of the last days by name.
@@ -68,8 +70,9 @@ STEP_REPORTS = [('ping hosts', 'PingHosts.txt'), ('memory-dump list', 'MEMORYDMP
 
 def parse_args():
     p = argparse.ArgumentParser(description=__doc__.split('\n\n')[0])
-    p.add_argument('--build-dir', default=os.path.join(REPO, 'build', 'win32'),
-                   help='win32 build with PlenviaHelper.exe and tools/uidriver.exe')
+    p.add_argument('--build-dir', default=None,
+                   help='build with PlenviaHelper.exe and tools/uidriver.exe (default: the '
+                        'build the Wine tier drives here)')
     p.add_argument('--log-mb', type=float, default=300, help='MB of generated logs (default 300)')
     p.add_argument('--seed', type=int, default=20240301, help='seed of the generated logs')
     p.add_argument('--zip-runs', type=int, default=3, help='zip -8 repetitions (median)')
@@ -217,22 +220,32 @@ def cores():
 
 def main():
     args = parse_args()
+    sys.path.insert(0, os.path.join(REPO, 'tests', 'wine'))
+    vehicle = None
+    if args.build_dir is None:
+        import harness as probe
+        vehicle = probe.choose_vehicle()
+        args.build_dir = os.path.join(REPO, 'build', vehicle['preset'])
     build_dir = os.path.abspath(args.build_dir)
     for need in ('PlenviaHelper.exe', os.path.join('tools', 'uidriver.exe')):
         if not os.path.isfile(os.path.join(build_dir, need)):
-            sys.exit('missing %s in %s (build the win32 preset first)' % (need, build_dir))
+            sys.exit('missing %s in %s (build its preset first)' % (need, build_dir))
     if not shutil.which('zip'):
         sys.exit('Info-ZIP zip is not installed')
     os.environ['PV_BUILD_DIR'] = build_dir
-    sys.path.insert(0, os.path.join(REPO, 'tests', 'wine'))
     import harness
+    harness.BUILD_DIR = build_dir
     from default_machine import default_machine
 
     total_bytes = int(args.log_mb * 1_000_000)
     cpu, usable = cores()
     load_start = os.getloadavg()[0]
-    print('whole-job benchmark: %s cores (%s usable), %s, build %s'
-          % (cpu, usable, harness.wine_version(), build_dir), flush=True)
+    print('whole-job benchmark: %s cores (%s usable), %s, build %s (%s)'
+          % (cpu, usable, harness.wine_version(), build_dir,
+             harness.peinfo.machine_name(os.path.join(build_dir, 'PlenviaHelper.exe'))),
+          flush=True)
+    if vehicle:
+        print('build chosen: ' + vehicle['why'], flush=True)
 
     m = default_machine()
     files = corpus_files(m.today, total_bytes)

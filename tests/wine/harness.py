@@ -150,7 +150,15 @@ def probe_native_32bit():
 
 def choose_vehicle():
     """{'preset': 'win32'|'win64', 'arch': 'i686'|'x86_64', 'why': sentence}: the build the Wine
-    tier, the main job and the whole-job benchmark drive on this machine."""
+    tier, the main job and the whole-job benchmark drive on this machine. PV_WINE_PRESET=win32 or
+    win64 overrides the probe (to run the stand-in on a machine that could run either)."""
+    forced = os.environ.get('PV_WINE_PRESET')
+    if forced == 'win64':
+        return {'preset': 'win64', 'arch': 'x86_64',
+                'why': 'PV_WINE_PRESET=win64 asks for the x86_64 build of the same source'}
+    if forced == 'win32':
+        return {'preset': 'win32', 'arch': 'i686',
+                'why': 'PV_WINE_PRESET=win32 asks for the shipped i686 exe'}
     native, why = probe_native_32bit()
     if native:
         return {'preset': 'win32', 'arch': 'i686', 'why': why + ': the shipped i686 exe runs'}
@@ -169,7 +177,7 @@ def _loader_for_file(unix_path):
 
 
 def build_file(*parts):
-    """A file of the win32 build, e.g. build_file('tools', 'uidriver.exe')."""
+    """A file of the build the tier drives, e.g. build_file('tools', 'uidriver.exe')."""
     return os.path.join(BUILD_DIR, *parts)
 
 
@@ -352,10 +360,12 @@ def _remove_stale_prefixes(hours=3):
 class Prefix:
     """A fresh Wine prefix seeded with `machine` (a tools/sample Machine, or None), with its own
     Xvfb display. Use as a context manager. Attributes: path (prefix folder), display (':N'),
-    env (environment for wine), today (date the machine was built for)."""
+    env (environment for wine), today (date the machine was built for), build_dir (the build whose
+    exe and tools it runs: default the one the tier drives)."""
 
-    def __init__(self, machine=None, name=None):
+    def __init__(self, machine=None, name=None, build_dir=None):
         self.machine = machine
+        self.build_dir = build_dir or BUILD_DIR
         self.name = re.sub(r'[^A-Za-z0-9_.-]', '_', name or 'px')
         self.path = None
         self.display = None
@@ -400,6 +410,10 @@ class Prefix:
         return False
 
     # ----- paths ----------------------------------------------------------------------------
+    def build_file(self, *parts):
+        """A file of the build this prefix runs (default: the one the tier drives)."""
+        return os.path.join(self.build_dir, *parts)
+
     def unix_path(self, winpath):
         """The Unix path of a Windows path in this prefix (C:\\ -> drive_c, Z:\\ -> /). Existing
         components are matched ignoring case, as Windows does; %VARS% expand (see machine.py)."""
@@ -485,16 +499,16 @@ class Prefix:
 
     def install_tool(self, folder=None):
         """Copies the built PlenviaHelper.exe into `folder` (default: the user's Downloads)."""
-        return self.install(build_file(TOOL_EXE), folder or _machine.DOWNLOADS)
+        return self.install(self.build_file(TOOL_EXE), folder or _machine.DOWNLOADS)
 
     def install_sorrel(self, folder):
         """Copies the Sorrel.exe test double into `folder`; it appends each command line it gets
         to sorrel-calls.txt beside itself. Returns its Windows path."""
-        return self.install(build_file('tools', 'Sorrel.exe'), folder)
+        return self.install(self.build_file('tools', 'Sorrel.exe'), folder)
 
     def driver_actions(self):
         """Names of the actions the built UI driver knows (others add actions over time)."""
-        driver = self.install(build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
+        driver = self.install(self.build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
                               'pv-uidriver.exe')
         return json.loads(self.wine([driver, '--list']).stdout.decode().strip().splitlines()[-1])
 
@@ -542,7 +556,7 @@ class Prefix:
         """
         if exe is None:
             exe = self.install_tool(exe_dir)
-        driver = self.install(build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
+        driver = self.install(self.build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
                               'pv-uidriver.exe')
         signals = tempfile.mkdtemp(prefix='signals-', dir=self.path)
         pauses = {}
@@ -617,7 +631,7 @@ class FileHolder:
 
     def __init__(self, px, winpath, share, text):
         self.px = px
-        tool = px.install(build_file('tools', 'fileholder.exe'), r'C:\windows\temp')
+        tool = px.install(px.build_file('tools', 'fileholder.exe'), r'C:\windows\temp')
         tag = '%08x' % random.getrandbits(32)
         ready = r'C:\windows\temp\hold-%s.ready' % tag
         self.release = r'C:\windows\temp\hold-%s.release' % tag

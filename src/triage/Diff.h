@@ -17,7 +17,9 @@ enum class ChangeKind {
 
 struct Change {
     ChangeKind Kind = ChangeKind::DeviceAdded;
-    std::string Id;     // stable: "diff.device_added", "diff.device_removed", ...
+    // Stable: "diff.device_added", "diff.device_removed", "diff.driver_changed",
+    // "diff.problem_appeared", "diff.problem_cleared", "diff.crash_added".
+    std::string Id;
     std::string Device; // the device's key, or its instance when it has no key; empty for crashes
     std::string Name;   // device name or crash source
     std::string Before; // e.g. "1.2.3.4 (3/14/2019)"; empty when not applicable
@@ -28,9 +30,12 @@ struct Change {
 };
 
 struct ArchiveDiff {
-    std::vector<Change> Changes; // grouped by kind in the order of ChangeKind, then by name
+    std::vector<Change> Changes; // in the order of ChangeKind, then by name
 };
 
+// Devices are matched by key, else by instance; a device with neither is not compared. A problem
+// that changes from one code to another counts as appeared. A crash of the newer archive is new
+// unless the older has one at the same time (the same day where either knows only the day).
 ArchiveDiff Diff(const Triage& older, const Triage& newer);
 
 } // namespace pv::triage

@@ -79,6 +79,7 @@ struct Dump {
     std::string Name;              // member name, or the full path MEMORYDMP.txt lists
     std::optional<LocalTime> Time; // creation date (MEMORYDMP.txt) or the member's stored time
     std::string TimeText;          // the date as written, kept when it cannot be read
+    bool DateOnly = false;         // Time holds the day alone
     std::optional<uint64_t> Size;  // bytes
     bool FullDump = false;         // the full memory dump rather than a minidump
     bool Member = false;           // the dump file itself is in the archive
@@ -139,7 +140,8 @@ struct ReadNote {
 // A crash and the devices whose driver was installed within the window before it.
 struct CrashLink {
     LocalTime Time;
-    std::string Source; // "BSOD Time" or the dump's name
+    std::string Source;    // "BSOD Time" or the dump's name
+    bool DateOnly = false; // only the day is known (the dump listing writes dates alone)
     Evidence Where;
     std::vector<size_t> InstallsBefore; // indices into Triage::Devices
 };

@@ -1,19 +1,220 @@
 #include "triage/Triage.h"
+#include "triage/DateText.h"
+#include "triage/Parsers.h"
+#include "triage/ReportNames.h"
+#include "triage/TextTools.h"
+#include <algorithm>
+#include <set>
 
 namespace pv::triage {
+
+namespace {
+
+constexpr long long kSecondsPerDay = 86400;
+constexpr std::string_view kProductLogFolder = "AppData/Logs/Main/";
+
+const Member* FindMember(const std::vector<Member>& members, std::string_view name) {
+    for (const Member& m : members) {
+        if (EqualsNoCase(NormalMemberName(m.Name), name)) {
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
+bool IsTopLevel(std::string_view name) {
+    return name.find('/') == std::string_view::npos;
+}
+
+std::string FileNameOf(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// "AppData/Logs/Main/20240131.log" (also "_auto", "_beta" ...) gives 31 January 2024.
+std::optional<LocalTime> ProductLogDay(std::string_view name) {
+    if (!StartsWithNoCase(name, kProductLogFolder)) {
+        return std::nullopt;
+    }
+    const std::string_view file = name.substr(kProductLogFolder.size());
+    if (file.size() < 12 || !EndsWithNoCase(file, ".log") ||
+        file.find('/') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view digits = file.substr(0, 8);
+    if (digits.find_first_not_of("0123456789") != std::string_view::npos ||
+        (file.size() > 12 && file[8] != '_')) {
+        return std::nullopt;
+    }
+    const std::string text = std::string(digits.substr(0, 4)) + "/" +
+                             std::string(digits.substr(4, 2)) + "/" +
+                             std::string(digits.substr(6, 2)) + " 00:00:00";
+    return ReadLogTimestamp(text);
+}
+
+void AddDumpMembers(const std::vector<Member>& members, Triage& facts) {
+    for (const Member& m : members) {
+        const std::string name = NormalMemberName(m.Name);
+        if (!IsTopLevel(name) || !EndsWithNoCase(name, ".dmp") ||
+            EqualsNoCase(name, kProductDumpMember)) {
+            continue;
+        }
+        auto listed = std::find_if(facts.Dumps.begin(), facts.Dumps.end(), [&](const Dump& d) {
+            return EqualsNoCase(FileNameOf(d.Name), name);
+        });
+        if (listed != facts.Dumps.end()) {
+            listed->Member = true;
+            continue;
+        }
+        Dump d;
+        d.Name = m.Name;
+        d.Member = true;
+        d.Size = m.OverCap ? std::nullopt : std::optional<uint64_t>(m.Bytes.size());
+        d.Where = {m.Name, 0};
+        if (m.Modified) {
+            d.Time = FromUnixSeconds(*m.Modified);
+            d.TimeText = FormatLocalTime(*d.Time);
+        }
+        facts.Dumps.push_back(std::move(d));
+    }
+}
+
+// The maker's host resolves when the ping output names it with an address; it does not when the
+// output names it without one. Output about another host (an administrator's) says nothing.
+std::optional<bool> MakerHostResolves(const PingFacts& ping, const Options& options) {
+    if (!ping.Present || ping.Text.empty()) {
+        return std::nullopt;
+    }
+    if (IsMakerHost(ping.Host, options.MakerHosts)) {
+        return !ping.Address.empty();
+    }
+    if (ping.Host.empty() && ping.Address.empty()) {
+        for (const std::string& host : options.MakerHosts) {
+            if (!host.empty() && FindNoCase(ping.Text, host) != std::string_view::npos) {
+                return false;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void LinkInfs(Triage& facts) {
+    for (Device& d : facts.Devices) {
+        if (d.Instance.empty()) {
+            continue;
+        }
+        for (auto s = facts.Installs.rbegin(); s != facts.Installs.rend(); ++s) {
+            if (!s->Inf.empty() && EqualsNoCase(s->Device, d.Instance)) {
+                d.Inf = s->Inf;
+                break;
+            }
+        }
+    }
+}
+
+// Crashes newest first: the report's BSOD Time, then every dated dump on a day not yet listed.
+// Device install dates are UTC and crash times local, so links are good to the day, not the hour.
+void LinkCrashes(Triage& facts, const Options& options) {
+    if (facts.System.BsodTime) {
+        facts.Crashes.push_back(
+            {*facts.System.BsodTime, "BSOD Time", false, facts.System.BsodWhere, {}});
+    }
+    for (const Dump& d : facts.Dumps) {
+        if (!d.Time) {
+            continue;
+        }
+        const bool sameDay =
+            std::any_of(facts.Crashes.begin(), facts.Crashes.end(), [&](const CrashLink& c) {
+                return DayNumberOf(c.Time) == DayNumberOf(*d.Time);
+            });
+        if (!sameDay) {
+            facts.Crashes.push_back({*d.Time, FileNameOf(d.Name), d.DateOnly, d.Where, {}});
+        }
+    }
+    std::stable_sort(facts.Crashes.begin(), facts.Crashes.end(),
+                     [](const CrashLink& a, const CrashLink& b) { return a.Time > b.Time; });
+
+    const long long window = std::max(0, options.WindowDays) * kSecondsPerDay;
+    for (CrashLink& c : facts.Crashes) {
+        const long long crash = c.DateOnly
+                                    ? DayNumberOf(c.Time) * kSecondsPerDay + kSecondsPerDay - 1
+                                    : SecondsOf(c.Time);
+        for (size_t i = 0; i < facts.Devices.size(); ++i) {
+            const auto& installed = facts.Devices[i].Installed;
+            if (!installed) {
+                continue;
+            }
+            const long long before = crash - SecondsOf(*installed);
+            if (before >= 0 && before <= window) {
+                c.InstallsBefore.push_back(i);
+            }
+        }
+        std::stable_sort(c.InstallsBefore.begin(), c.InstallsBefore.end(), [&](size_t a, size_t b) {
+            return *facts.Devices[a].Installed > *facts.Devices[b].Installed;
+        });
+    }
+}
+
+} // namespace
 
 Triage ReadArchiveFacts(const std::vector<Member>& members, const Options& options) {
     Triage facts;
     facts.Members = static_cast<int>(members.size());
+    std::set<LocalTime> logDays;
     for (const Member& m : members) {
         facts.MemberNames.push_back(m.Name);
+        if (m.Damaged) {
+            facts.Damaged.push_back(m.Name);
+        }
+        if (m.OverCap) {
+            facts.OverCap.push_back(m.Name);
+        }
+        if (const auto day = ProductLogDay(NormalMemberName(m.Name))) {
+            logDays.insert(*day);
+        }
     }
+    facts.ProductLogDays.assign(logDays.begin(), logDays.end());
+    for (const std::string_view report : kAlwaysWrittenReports) {
+        if (!FindMember(members, report)) {
+            facts.MissingReports.emplace_back(report);
+        }
+    }
+
+    // The system report comes first: its locale tells how the other reports write dates.
+    if (const Member* m = FindMember(members, kSystemInfoMember)) {
+        facts.System = ParseSystemInfo(m->Bytes, m->Name, facts.Notes);
+    }
+    if (const Member* m = FindMember(members, kDeviceListMember)) {
+        facts.Devices = ParseDeviceList(m->Bytes, m->Name, facts.Notes);
+    }
+    if (const Member* m = FindMember(members, kMemoryDumpMember)) {
+        facts.Dumps = ParseMemoryDumpList(m->Bytes, m->Name, facts.System.Locale, facts.Notes);
+    }
+    AddDumpMembers(members, facts);
+    for (const Member& m : members) {
+        const std::string name = NormalMemberName(m.Name);
+        if (IsTopLevel(name) && StartsWithNoCase(name, "FileList") &&
+            EndsWithNoCase(name, ".txt")) {
+            facts.Editions.push_back(ParseFileList(m.Bytes, m.Name, facts.Notes));
+        }
+    }
+    if (const Member* m = FindMember(members, kPingHostsMember)) {
+        facts.Ping = ParsePingHosts(m->Bytes, m->Name, facts.Notes);
+    }
+    facts.MakerHostResolves = MakerHostResolves(facts.Ping, options);
+    if (const Member* m = FindMember(members, kHostsMember)) {
+        facts.Hosts = ParseHostsFile(m->Bytes, m->Name, facts.Notes);
+    }
+    if (const Member* m = FindMember(members, kRegistryDumpMember)) {
+        facts.RegistryValues = ParseRegistryDump(m->Bytes, m->Name, facts.Notes);
+    }
+    if (const Member* m = FindMember(members, kSetupApiLogMember)) {
+        facts.Installs = ParseSetupApiLog(m->Bytes, m->Name, facts.Notes);
+    }
+    LinkInfs(facts);
+    LinkCrashes(facts, options);
     facts.Findings = Analyse(facts, options);
     return facts;
-}
-
-std::vector<Finding> Analyse(const Triage&, const Options&) {
-    return {};
 }
 
 } // namespace pv::triage

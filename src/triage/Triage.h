@@ -10,9 +10,9 @@
 namespace pv::triage {
 
 // One archive member as the reader found it, in archive order. Names are as stored ("/" between
-// folders, non-ASCII escaped as "#XXXX"); a name may occur twice. Bytes may be cut short: the
-// reader sets OverCap when it stopped at its cap, and Damaged when the data failed its CRC; both
-// are still parsed for whatever they hold.
+// folders, non-ASCII escaped as "#XXXX"); a name may occur twice. OverCap marks a member the
+// reader did not read whole (its Bytes are empty or partial); Damaged one whose data failed its
+// CRC. Whatever bytes either holds are still parsed.
 struct Member {
     std::string Name;
     std::string Bytes;
@@ -35,26 +35,36 @@ Triage ReadArchiveFacts(const std::vector<Member>& members, const Options& optio
 // The findings of parsed facts, sorted by severity (errors first), then id, then evidence.
 std::vector<Finding> Analyse(const Triage& facts, const Options& options);
 
-// Finding ids; the sentence of each is built in Analyse.
+// Finding ids, stable; the sentence of each is built in Analyse. Severity E(rror), W(arning),
+// I(nfo); where a rule has more than one, the condition picks.
 //
-// | Id                      | Severity      | When |
-// |-------------------------|---------------|--------------------------------------------------------|
-// | archive.damaged         | Error         | a member's data failed its CRC | | archive.overcap |
-// Warning       | a member was larger than the reader's cap; cut short   | | report.missing |
-// Warning       | a report the tool always writes is not in the archive  | | device.problem | Error
-// | a device has a problem number or problem code          | | device.install_state    | Warning |
-// a device's install state is not 0 (installed)          | | device.reinstall        | Warning | a
-// device's configuration asks for a reinstall          | | crash.recent_driver     | Warning | a
-// driver was installed within the window before a crash| | crash.recent_driver_rollback | Error |
-// the same, and a previous driver can be rolled back to  | | crash.recorded          | Info | a
-// crash time (BSOD Time or a dump) was found           | | install.failed          | Error | a
-// setupapi.dev.log section ended with FAILURE(0x...)   | | hosts.maker_redirect    | Error | the
-// hosts file sends a maker host name elsewhere       | | network.maker_unresolved| Warning       |
-// PingHosts.txt shows the maker's host did not resolve   | | volume.low_space        | Warning | a
-// volume has less than 5% free                         | | volume.system_low_space | Error | the
-// system volume has less than 2 GB free              | | read.date               | Info          |
-// a date in a report could not be read                   | | read.encoding           | Info | a
-// report's bytes were odd in length or had no BOM      | | read.long_line          | Info | a line
-// longer than the reader's cap was cut            |
+// | Id                           | Sev   | When                                                 |
+// |------------------------------|-------|------------------------------------------------------|
+// | archive.damaged              | E     | a member's data failed its CRC                       |
+// | archive.overcap              | W     | a member was larger than the reader's cap            |
+// | report.missing               | W     | a report the tool writes on every run is absent      |
+// | device.problem               | E/W/I | a device has a problem number (Prob) or code         |
+// |                              |       | (Code): E; W for disabled (22) and not connected     |
+// |                              |       | (45); I when the device is not plugged in            |
+// | device.install_state         | E/W   | install state not 0: E for 2 (failed), else W        |
+// | device.reinstall             | W     | the device asks for a reinstall (Rein = True)        |
+// | crash.recorded               | I     | a crash: BSOD Time, a listed dump, a dump member     |
+// | crash.recent_driver          | W     | a driver installed within the window before a        |
+// |                              |       | crash (one finding per device, nearest crash)        |
+// | crash.recent_driver_rollback | E     | the same, and a previous driver can be rolled        |
+// |                              |       | back to (Roll = True)                                |
+// | install.failed               | E     | a setupapi.dev.log section ended in FAILURE(0x..);   |
+// |                              |       | evidence: its header and "!!!" lines (at most 20)    |
+// | hosts.maker_redirect         | E     | a hosts-file line names one of the maker's hosts     |
+// | network.maker_unresolved     | W     | PingHosts.txt: the maker's host did not resolve      |
+// | volume.system_low_space      | E     | the system volume has less than 2 GB free            |
+// | volume.low_space             | W     | another volume has less than 5% free                 |
+// | read.date                    | I     | a date could not be read; its text is quoted         |
+// | read.value                   | I     | a number field (Prob, Code, Stat) is unreadable      |
+// | read.encoding                | I     | a report had no byte-order mark or odd length        |
+// | read.long_line               | I     | a line longer than the reader's cap was cut          |
+//
+// Evidence is (member, 1-based line); line 0 means the member as a whole (for a missing report,
+// the member that should have been there).
 
 } // namespace pv::triage

@@ -1,0 +1,22 @@
+// pvreg.txt: "ftype=", "shareid=" and "share_id=" lines.
+#include "triage/Parsers.h"
+#include "triage/ReportText.h"
+#include "triage/TextTools.h"
+
+namespace pv::triage {
+
+std::vector<std::string> ParseRegistryDump(std::string_view bytes, const std::string& member,
+                                           std::vector<ReadNote>& notes) {
+    std::vector<std::string> values;
+    const DecodedText text = DecodeReportText(bytes);
+    NoteDecoding(text, member, true, notes);
+    for (size_t i = 0; i < text.LineCount(); ++i) {
+        const std::string_view line = TrimText(text.Line(i));
+        if (!line.empty()) {
+            values.emplace_back(line);
+        }
+    }
+    return values;
+}
+
+} // namespace pv::triage

@@ -1,0 +1,92 @@
+// Size texts of the system report ("%.2n GB": grouped, two decimals) and of the dump listing
+// ("#.## MB": no grouping, up to two decimals).
+#include "triage/Parsers.h"
+#include "triage/TextTools.h"
+#include <cmath>
+
+namespace pv::triage {
+
+namespace {
+
+std::optional<uint64_t> UnitBytes(std::string_view unit) {
+    if (unit == "B" || EqualsNoCase(unit, "bytes")) {
+        return 1;
+    }
+    if (unit == "KB") {
+        return uint64_t{1} << 10;
+    }
+    if (unit == "MB") {
+        return uint64_t{1} << 20;
+    }
+    if (unit == "GB") {
+        return uint64_t{1} << 30;
+    }
+    if (unit == "TB") {
+        return uint64_t{1} << 40;
+    }
+    return std::nullopt;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+std::optional<uint64_t> ReadSizeText(std::string_view text) {
+    text = TrimText(text);
+    const size_t blank = text.rfind(' ');
+    const std::string_view number =
+        blank == std::string_view::npos ? std::string_view() : TrimText(text.substr(0, blank));
+    const auto unit = UnitBytes(blank == std::string_view::npos ? text : text.substr(blank + 1));
+    if (!unit) {
+        return std::nullopt;
+    }
+    if (number.empty()) {
+        return blank == std::string_view::npos || *unit != 1 ? std::nullopt
+                                                             : std::optional<uint64_t>(0);
+    }
+    if (number.size() > 32 || !IsDigit(number.front()) || !IsDigit(number.back())) {
+        return std::nullopt;
+    }
+    // One or two digits after the last non-digit make it the decimal separator; three digits
+    // make it a thousands separator.
+    size_t last = number.size();
+    while (last > 0 && IsDigit(number[last - 1])) {
+        --last;
+    }
+    std::string_view whole = number;
+    std::string_view fraction;
+    if (last > 0 && number.size() - last <= 2) {
+        fraction = number.substr(last);
+        size_t sepStart = last - 1;
+        while (sepStart > 0 && !IsDigit(number[sepStart - 1])) {
+            --sepStart;
+        }
+        whole = number.substr(0, sepStart);
+    }
+    double value = 0;
+    size_t groupDigits = 0;
+    for (const char c : whole) {
+        if (IsDigit(c)) {
+            value = value * 10 + (c - '0');
+            ++groupDigits;
+        } else if (groupDigits == 0) {
+            return std::nullopt; // two separators in a row
+        } else {
+            groupDigits = 0;
+        }
+    }
+    double scale = 0.1;
+    for (const char c : fraction) {
+        value += (c - '0') * scale;
+        scale /= 10;
+    }
+    const double bytes = std::round(value * static_cast<double>(*unit));
+    if (!(bytes < 18446744073709551616.0)) {
+        return std::nullopt;
+    }
+    return static_cast<uint64_t>(bytes);
+}
+
+} // namespace pv::triage

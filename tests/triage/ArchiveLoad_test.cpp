@@ -26,7 +26,11 @@ TEST(ArchiveLoad, ParsedMembersAreTheReportsHostsAndTheDriverInstallLog) {
         {"AppData/Logs/Install/setupapi.app.log", false},
         {"AppData/FileList.txt", false},
         {"AppData/Logs/Main/20240131.log", false},
-        {"systeminfo.txt", false},
+        {"systeminfo.txt", true},
+        {"AppData\\Logs\\Install\\SETUPAPI.DEV.LOG", true},
+        {"filelist_beta.TXT", true},
+        {"AppData\\FileList.txt", false},
+        {"SystemInfo.txt.bak", false},
         {"Mini012424-01.dmp", false},
     };
     for (const auto& [name, parsed] : cases)

@@ -25,6 +25,10 @@ std::string ShortTime(const LocalTime& t) {
     return text;
 }
 
+std::string CrashTimeText(const CrashLink& crash) {
+    return crash.DateOnly ? IsoDate(crash.Time) : ShortTime(crash.Time);
+}
+
 std::string_view SeverityName(Severity level) {
     switch (level) {
     case Severity::Error:

@@ -23,6 +23,9 @@ std::string IsoDate(const LocalTime& time);
 // "2024-01-23 10:11", for people.
 std::string ShortTime(const LocalTime& time);
 
+// A crash's time for people: its day alone when that is all the archive says.
+std::string CrashTimeText(const CrashLink& crash);
+
 std::string_view SeverityName(Severity level); // "error", "warning", "info"
 
 // A problem number or code, an install state other than installed, or a pending reinstall.

@@ -13,7 +13,8 @@ h2 { font-size: 16px; margin: 20px 0 6px; border-bottom: 1px solid #ddd; }
 .summary { color: #555; margin: 0 0 8px; }
 table { border-collapse: collapse; }
 th, td { text-align: left; padding: 3px 10px 3px 0; vertical-align: top; }
-th { border-bottom: 1px solid #bbb; font-weight: 600; }
+td { overflow-wrap: anywhere; }
+th { border-bottom: 1px solid #bbb; font-weight: 600; white-space: nowrap; }
 td.num { text-align: right; }
 .sev { font-weight: 600; text-transform: uppercase; font-size: 12px; }
 .sev.error { color: #b00000; } .sev.warning { color: #a05a00; } .sev.info { color: #44669a; }
@@ -61,8 +62,9 @@ void Summary(std::string& page, const Triage& facts, const RenderContext& contex
     page += "</p>\n";
 }
 
-void Timeline(std::string& page, const Triage& facts, const RenderContext& context) {
-    page += "<h2>Timeline</h2>\n" + RenderTimelineSvg(facts, context);
+void TimelineSection(std::string& page, const Triage& facts, const RenderContext& context) {
+    const Timeline timeline = RenderTimeline(facts, context);
+    page += "<h2>Timeline</h2>\n" + timeline.Svg;
     page += "<p class=\"legend\">";
     const auto key = [&](std::string_view colour, std::string_view what) {
         page += "<span><i style=\"background:" + std::string(colour) + "\"></i>" +
@@ -73,7 +75,13 @@ void Timeline(std::string& page, const Triage& facts, const RenderContext& conte
     key(TimelineCrashColour, "crash (BSOD time, dumps)");
     key(TimelineLogColour, "day with a product log");
     page += "<br>The shaded band before a crash covers the " + std::to_string(context.WindowDays) +
-            " days in which a driver install counts as recent.</p>\n";
+            " days in which a driver install counts as recent.";
+    if (timeline.Segments > 1)
+        page += " Time between the pieces of the axis is left out.";
+    if (timeline.InstallsOffAxis > 0)
+        page += " " + std::to_string(timeline.InstallsOffAxis) +
+                " driver installs fall outside the periods shown.";
+    page += "</p>\n";
 }
 
 void Findings(std::string& page, const Triage& facts) {
@@ -144,7 +152,7 @@ void Crashes(std::string& page, const Triage& facts, const RenderContext& contex
             if (device.Rollback)
                 installs += ", rollback available";
         }
-        page += "<tr>" + Cell(ShortTime(crash.Time)) + Cell(crash.Source) + "<td>" + installs +
+        page += "<tr>" + Cell(CrashTimeText(crash)) + Cell(crash.Source) + "<td>" + installs +
                 "</td></tr>\n";
     }
     page += "</table>\n";
@@ -206,7 +214,7 @@ std::string RenderHtml(const Triage& facts, const RenderContext& context) {
                        H(context.ArchiveName) + "</title>\n<style>" + std::string(Style) +
                        "</style>\n</head>\n<body>\n";
     Summary(page, facts, context);
-    Timeline(page, facts, context);
+    TimelineSection(page, facts, context);
     Findings(page, facts);
     Devices(page, facts);
     Crashes(page, facts, context);

@@ -114,7 +114,8 @@ void WriteCrashes(JsonWriter& json, const Triage& facts) {
     json.Key("crashes").BeginArray();
     for (const CrashLink& crash : facts.Crashes) {
         json.BeginObject();
-        json.Key("time").String(IsoTime(crash.Time));
+        json.Key("time").String(crash.DateOnly ? IsoDate(crash.Time) : IsoTime(crash.Time));
+        json.Key("date_only").Bool(crash.DateOnly);
         json.Key("source").String(crash.Source);
         json.Key("evidence");
         WriteEvidence(json, crash.Where);
@@ -144,7 +145,11 @@ void WriteCrashes(JsonWriter& json, const Triage& facts) {
         json.BeginObject();
         json.Key("name").String(dump.Name);
         json.Key("time");
-        WriteTime(json, dump.Time);
+        if (dump.Time && dump.DateOnly)
+            json.String(IsoDate(*dump.Time));
+        else
+            WriteTime(json, dump.Time);
+        json.Key("date_only").Bool(dump.DateOnly);
         json.Key("time_text").String(dump.TimeText);
         json.Key("size").UInt(dump.Size);
         json.Key("full_dump").Bool(dump.FullDump);

@@ -109,7 +109,9 @@ void Crashes(std::string& out, const Triage& facts, const RenderContext& context
     const size_t shown = std::min(facts.Crashes.size(), MaxCrashes);
     for (size_t i = 0; i < shown; ++i) {
         const CrashLink& crash = facts.Crashes[i];
-        out += "  " + ShortTime(crash.Time) + "  " + Safe(crash.Source);
+        std::string when = CrashTimeText(crash);
+        when.resize(std::max<size_t>(when.size(), 16), ' ');
+        out += "  " + when + "  " + Safe(crash.Source);
         if (crash.InstallsBefore.empty()) {
             out += "\n";
             continue;

@@ -1,11 +1,14 @@
 #pragma once
 // The timeline of one archive as inline SVG: driver installs, failed installs, crashes (with the
 // window before each in which installs are linked to it) and product-log days on one time axis.
+// Where the events sit in separate periods (a crash months before the logs) the axis is broken
+// into up to four pieces, so that no period is squeezed to a few pixels.
 #include "triage/Model.h"
 #include "triage/RenderFacts.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pv::triage {
 
@@ -18,6 +21,12 @@ inline constexpr std::string_view TimelineLogColour = "#8c8c8c";
 // Minutes since 1970-01-01 00:00 of a wall-clock time; no zone is applied.
 int64_t WallMinutes(const LocalTime& time);
 
-std::string RenderTimelineSvg(const Triage& facts, const RenderContext& context);
+struct Timeline {
+    std::string Svg;
+    size_t Segments = 0;        // pieces of the axis; 0 when nothing has a date
+    size_t InstallsOffAxis = 0; // driver installs outside every piece, not drawn
+};
+
+Timeline RenderTimeline(const Triage& facts, const RenderContext& context);
 
 } // namespace pv::triage

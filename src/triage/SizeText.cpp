@@ -43,14 +43,14 @@ std::optional<uint64_t> ReadSizeText(std::string_view text) {
         return std::nullopt;
     }
     if (number.empty()) {
-        return blank == std::string_view::npos || *unit != 1 ? std::nullopt
-                                                             : std::optional<uint64_t>(0);
+        // Zero bytes are written as the unit alone: " bytes".
+        return EqualsNoCase(text, "bytes") ? std::optional<uint64_t>(0) : std::nullopt;
     }
     if (number.size() > 32 || !IsDigit(number.front()) || !IsDigit(number.back())) {
         return std::nullopt;
     }
-    // One or two digits after the last non-digit make it the decimal separator; three digits
-    // make it a thousands separator.
+    // One or two digits after a "." or "," make it the decimal separator; three digits make
+    // whatever stands before them a thousands separator.
     size_t last = number.size();
     while (last > 0 && IsDigit(number[last - 1])) {
         --last;
@@ -58,12 +58,12 @@ std::optional<uint64_t> ReadSizeText(std::string_view text) {
     std::string_view whole = number;
     std::string_view fraction;
     if (last > 0 && number.size() - last <= 2) {
-        fraction = number.substr(last);
-        size_t sepStart = last - 1;
-        while (sepStart > 0 && !IsDigit(number[sepStart - 1])) {
-            --sepStart;
+        const char sep = number[last - 1];
+        if ((sep != '.' && sep != ',') || last < 2 || !IsDigit(number[last - 2])) {
+            return std::nullopt;
         }
-        whole = number.substr(0, sepStart);
+        fraction = number.substr(last);
+        whole = number.substr(0, last - 1);
     }
     double value = 0;
     size_t groupDigits = 0;
@@ -71,8 +71,8 @@ std::optional<uint64_t> ReadSizeText(std::string_view text) {
         if (IsDigit(c)) {
             value = value * 10 + (c - '0');
             ++groupDigits;
-        } else if (groupDigits == 0) {
-            return std::nullopt; // two separators in a row
+        } else if (groupDigits == 0 && static_cast<unsigned char>(c) < 0x80) {
+            return std::nullopt; // two separators in a row (a multi-byte blank is one)
         } else {
             groupDigits = 0;
         }

@@ -9,11 +9,11 @@ namespace pv::triage {
 namespace {
 
 // Line budgets that keep the whole output on one screen; --json always lists everything.
-constexpr size_t MaxFindings = 14;
-constexpr size_t MaxDevices = 5;
-constexpr size_t MaxCrashes = 3;
+constexpr size_t MaxFindings = 12;
+constexpr size_t MaxDevices = 4;
+constexpr size_t MaxCrashes = 2;
 constexpr size_t MaxInstallsPerCrash = 3;
-constexpr size_t MaxFailedInstalls = 4;
+constexpr size_t MaxFailedInstalls = 3;
 constexpr size_t MaxRedirects = 3;
 constexpr size_t MaxNames = 3;
 

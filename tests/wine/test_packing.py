@@ -3,9 +3,7 @@ temporary folder, replacing the archive and links planted at the names the job u
 
 import datetime as _dt
 import os
-import subprocess
 import sys
-import time
 import unittest
 import zipfile
 

@@ -24,14 +24,13 @@ import datetime as _dt
 import os
 import random
 import socket
-import struct
 import subprocess
 import sys
-import time
 import unittest
 import zipfile
 
 import harness
+import peinfo  # scripts/, on the path through harness
 from machine import (DESKTOP, DOCUMENTS, DOWNLOADS, LOG_FOLDER, PRODUCT_COMMON, PRODUCT_USER,
                      PROFILE, Machine)
 import test_label as label  # screenshot helpers that find the privacy link

@@ -258,7 +258,9 @@ DecodedText DecodeReportText(std::string_view bytes, size_t lineCap) {
 
 void NoteDecoding(const DecodedText& text, const std::string& member, bool expectUtf16,
                   std::vector<ReadNote>& notes) {
-    if (expectUtf16 && !text.HadBom) {
+    if (expectUtf16 && !text.HadBom && text.LineCount() == 0) {
+        notes.push_back({"read.encoding", member + " is empty.", {member, 0}});
+    } else if (expectUtf16 && !text.HadBom) {
         notes.push_back({"read.encoding",
                          member + " has no byte-order mark; read as " +
                              (text.Encoding == TextEncoding::Utf16Le   ? "UTF-16LE"

@@ -13,9 +13,10 @@ namespace {
 constexpr long long kSecondsPerDay = 86400;
 constexpr std::string_view kProductLogFolder = "AppData/Logs/Main/";
 
+// The first member of this name; a member the reader could not read at all does not count.
 const Member* FindMember(const std::vector<Member>& members, std::string_view name) {
     for (const Member& m : members) {
-        if (EqualsNoCase(NormalMemberName(m.Name), name)) {
+        if (EqualsNoCase(NormalMemberName(m.Name), name) && !(m.OverCap && m.Bytes.empty())) {
             return &m;
         }
     }
@@ -69,7 +70,7 @@ void AddDumpMembers(const std::vector<Member>& members, Triage& facts) {
         Dump d;
         d.Name = m.Name;
         d.Member = true;
-        d.Size = m.OverCap ? std::nullopt : std::optional<uint64_t>(m.Bytes.size());
+        d.Size = m.Size;
         d.Where = {m.Name, 0};
         if (m.Modified) {
             d.Time = FromUnixSeconds(*m.Modified);
@@ -175,7 +176,10 @@ Triage ReadArchiveFacts(const std::vector<Member>& members, const Options& optio
     }
     facts.ProductLogDays.assign(logDays.begin(), logDays.end());
     for (const std::string_view report : kAlwaysWrittenReports) {
-        if (!FindMember(members, report)) {
+        const bool present = std::any_of(members.begin(), members.end(), [&](const Member& m) {
+            return EqualsNoCase(NormalMemberName(m.Name), report);
+        });
+        if (!present) {
             facts.MissingReports.emplace_back(report);
         }
     }

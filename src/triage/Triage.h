@@ -19,6 +19,7 @@ struct Member {
     bool OverCap = false;
     bool Damaged = false;
     std::optional<int64_t> Modified; // the member's stored last-write time, Unix seconds (UTC)
+    std::optional<uint64_t> Size;    // declared uncompressed size, when the reader has it
 };
 
 struct Options {

@@ -11,7 +11,6 @@ namespace pv::triage {
 
 namespace {
 
-constexpr long long kSecondsPerDay = 86400;
 constexpr uint64_t kSystemVolumeMinFree = uint64_t{2} << 30; // 2 GB
 constexpr uint64_t kLowSpacePercent = 5;
 // Enough "!!!" lines of one failed install to show what went wrong.

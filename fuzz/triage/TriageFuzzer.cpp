@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)ParsePingHosts(input, member, notes);
         break;
     case 5:
-        (void)ParseHostsFile(input, member, notes);
+        (void)ParseHostsFile(input, member, Options{}.MakerHosts, notes);
         break;
     case 6:
         (void)ParseRegistryDump(input, member, notes);

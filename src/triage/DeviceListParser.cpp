@@ -1,6 +1,7 @@
 // DeviceList.txt: per device "#i", "[Device]", " Label = value" lines, then the "[HardID]",
 // "[CompID]" and "[MatchID]" lists and an empty line.
 #include "triage/DateText.h"
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportText.h"
 #include "triage/TextTools.h"
@@ -109,6 +110,11 @@ std::vector<Device> ParseDeviceList(std::string_view bytes, const std::string& m
         }
         if (trimmed == "[Device]") {
             finish();
+            if (devices.size() >= kMaxDevices) {
+                NoteLimit(notes, member, pendingNumber ? numberLine : lineNo, "devices",
+                          kMaxDevices);
+                break;
+            }
             devices.emplace_back();
             current = &devices.back();
             current->Where = {member, pendingNumber ? numberLine : lineNo};

@@ -2,6 +2,7 @@
 // two empty lines; the full dump's four lines come after two further empty lines (so a listing
 // without minidumps starts with two empty lines).
 #include "triage/DateText.h"
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportText.h"
 #include "triage/TextTools.h"
@@ -39,6 +40,10 @@ std::vector<Dump> ParseMemoryDumpList(std::string_view bytes, const std::string&
             ++i; // a date line without its path: nothing to attach it to
             emptyRun = 0;
             continue;
+        }
+        if (dumps.size() >= kMaxDumps) {
+            NoteLimit(notes, member, static_cast<int>(i) + 1, "dumps", kMaxDumps);
+            break;
         }
         Dump dump;
         dump.Name = std::string(line);

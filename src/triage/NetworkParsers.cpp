@@ -1,4 +1,5 @@
 // PingHosts.txt (the ping command's first output) and the Windows hosts file.
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportText.h"
 #include "triage/TextTools.h"
@@ -106,17 +107,27 @@ PingFacts ParsePingHosts(std::string_view bytes, const std::string& member,
 }
 
 std::vector<HostsEntry> ParseHostsFile(std::string_view bytes, const std::string& member,
+                                       const std::vector<std::string>& makerHosts,
                                        std::vector<ReadNote>& notes) {
     std::vector<HostsEntry> entries;
     const DecodedText text = DecodeReportText(bytes);
     NoteDecoding(text, member, false, notes);
+    bool cut = false;
     for (size_t i = 0; i < text.LineCount(); ++i) {
         std::string_view line = text.Line(i);
         line = line.substr(0, line.find('#'));
         const std::vector<std::string_view> words = Words(TrimText(line));
         for (size_t w = 1; w < words.size(); ++w) {
-            entries.push_back(
-                {std::string(words[w]), std::string(words[0]), {member, static_cast<int>(i) + 1}});
+            const int lineNo = static_cast<int>(i) + 1;
+            if (entries.size() >= kMaxHostsEntries && !IsMakerHost(words[w], makerHosts)) {
+                if (!cut) {
+                    NoteLimit(notes, member, lineNo, "entries (the maker's are all kept)",
+                              kMaxHostsEntries);
+                    cut = true;
+                }
+                continue;
+            }
+            entries.push_back({std::string(words[w]), std::string(words[0]), {member, lineNo}});
         }
     }
     return entries;

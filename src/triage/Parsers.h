@@ -3,6 +3,7 @@
 // Each records line evidence under the member name it is given and adds a note for whatever it
 // could not read; none of them fails on any input.
 #include "triage/Model.h"
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,9 @@ PingFacts ParsePingHosts(std::string_view bytes, const std::string& member,
                          std::vector<ReadNote>& notes);
 
 // Hosts: one entry per host name of every address line; comments and blank lines skipped.
+// Past the entry limit only entries naming one of `makerHosts` are kept.
 std::vector<HostsEntry> ParseHostsFile(std::string_view bytes, const std::string& member,
+                                       const std::vector<std::string>& makerHosts,
                                        std::vector<ReadNote>& notes);
 
 // pvreg.txt: its "name=value" lines as written.

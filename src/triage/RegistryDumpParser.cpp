@@ -1,4 +1,5 @@
 // pvreg.txt: "ftype=", "shareid=" and "share_id=" lines.
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportText.h"
 #include "triage/TextTools.h"
@@ -12,9 +13,14 @@ std::vector<std::string> ParseRegistryDump(std::string_view bytes, const std::st
     NoteDecoding(text, member, true, notes);
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = TrimText(text.Line(i));
-        if (!line.empty()) {
-            values.emplace_back(line);
+        if (line.empty()) {
+            continue;
         }
+        if (values.size() >= kMaxRegistryValues) {
+            NoteLimit(notes, member, static_cast<int>(i) + 1, "lines", kMaxRegistryValues);
+            break;
+        }
+        values.emplace_back(line);
     }
     return values;
 }

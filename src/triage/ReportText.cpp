@@ -1,4 +1,5 @@
 #include "triage/ReportText.h"
+#include "triage/Limits.h"
 #include <algorithm>
 #include <cstdint>
 
@@ -96,6 +97,9 @@ public:
     LineBuilder(std::string& text, std::vector<std::pair<size_t, size_t>>& spans, size_t cap)
         : text_(text), spans_(spans), cap_(cap) {}
 
+    // True once the line limit is reached: the caller stops decoding.
+    bool Full() const { return spans_.size() >= kMaxLinesPerMember; }
+
     void Add(char32_t cp) {
         if (cp == U'\n') {
             EndLine();
@@ -139,7 +143,7 @@ public:
     }
 
     void Finish() {
-        if (text_.size() > start_ || pendingCr_ || cut_) {
+        if (!Full() && (text_.size() > start_ || pendingCr_ || cut_)) {
             EndLine();
         }
     }
@@ -169,14 +173,16 @@ private:
     bool cut_ = false;
 };
 
-void DecodeUtf16(std::string_view bytes, bool bigEndian, LineBuilder& out) {
+// Each decoder returns true when it stopped at the line limit with input left.
+bool DecodeUtf16(std::string_view bytes, bool bigEndian, LineBuilder& out) {
     const size_t units = bytes.size() / 2;
     auto unit = [&](size_t k) -> char32_t {
         const uint8_t lo = Byte(bytes, 2 * k + (bigEndian ? 1 : 0));
         const uint8_t hi = Byte(bytes, 2 * k + (bigEndian ? 0 : 1));
         return static_cast<char32_t>(lo | (hi << 8));
     };
-    for (size_t k = 0; k < units; ++k) {
+    size_t k = 0;
+    for (; k < units && !out.Full(); ++k) {
         char32_t cp = unit(k);
         if (cp >= 0xD800 && cp <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 &&
             unit(k + 1) <= 0xDFFF) {
@@ -187,10 +193,12 @@ void DecodeUtf16(std::string_view bytes, bool bigEndian, LineBuilder& out) {
         }
         out.Add(cp);
     }
+    return k < units;
 }
 
-void DecodeUtf8(std::string_view bytes, LineBuilder& out) {
-    for (size_t i = 0; i < bytes.size();) {
+bool DecodeUtf8(std::string_view bytes, LineBuilder& out) {
+    size_t i = 0;
+    while (i < bytes.size() && !out.Full()) {
         char32_t cp = 0;
         const size_t len = Utf8Sequence(bytes, i, cp);
         if (len == 0) {
@@ -201,13 +209,16 @@ void DecodeUtf8(std::string_view bytes, LineBuilder& out) {
             i += len;
         }
     }
+    return i < bytes.size();
 }
 
-void DecodeAnsi(std::string_view bytes, LineBuilder& out) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
+bool DecodeAnsi(std::string_view bytes, LineBuilder& out) {
+    size_t i = 0;
+    for (; i < bytes.size() && !out.Full(); ++i) {
         const uint8_t b = Byte(bytes, i);
         out.Add(b >= 0x80 && b < 0xA0 ? char32_t{kCp1252High[b - 0x80]} : char32_t{b});
     }
+    return i < bytes.size();
 }
 
 } // namespace
@@ -239,15 +250,15 @@ DecodedText DecodeReportText(std::string_view bytes, size_t lineCap) {
             bytes.remove_suffix(1);
         }
         result.text_.reserve(bytes.size() / 2);
-        DecodeUtf16(bytes, result.Encoding == TextEncoding::Utf16Be, out);
+        result.LineLimitHit = DecodeUtf16(bytes, result.Encoding == TextEncoding::Utf16Be, out);
         break;
     case TextEncoding::Utf8:
         result.text_.reserve(bytes.size());
-        DecodeUtf8(bytes, out);
+        result.LineLimitHit = DecodeUtf8(bytes, out);
         break;
     case TextEncoding::Ansi:
         result.text_.reserve(bytes.size());
-        DecodeAnsi(bytes, out);
+        result.LineLimitHit = DecodeAnsi(bytes, out);
         break;
     }
     out.Finish();
@@ -274,6 +285,12 @@ void NoteDecoding(const DecodedText& text, const std::string& member, bool expec
         notes.push_back({"read.encoding",
                          member + " has an odd number of bytes; its last byte was dropped.",
                          {member, 0}});
+    }
+    if (text.LineLimitHit) {
+        notes.push_back({"read.limit",
+                         member + " has more than " + std::to_string(kMaxLinesPerMember) +
+                             " lines; the rest was not read.",
+                         {member, static_cast<int>(text.LineCount())}});
     }
     if (text.CutLines > 0) {
         notes.push_back({"read.long_line",

@@ -20,9 +20,10 @@ class DecodedText {
 public:
     TextEncoding Encoding = TextEncoding::Utf16Le;
     bool HadBom = false;
-    bool OddLength = false; // UTF-16 with an odd byte count: the last byte was dropped
-    size_t CutLines = 0;    // lines longer than the cap
-    int FirstCutLine = 0;   // 1-based, 0 when none was cut
+    bool OddLength = false;    // UTF-16 with an odd byte count: the last byte was dropped
+    size_t CutLines = 0;       // lines longer than the cap
+    int FirstCutLine = 0;      // 1-based, 0 when none was cut
+    bool LineLimitHit = false; // kMaxLinesPerMember lines were read and the rest skipped
 
     size_t LineCount() const { return spans_.size(); }
     // Line i (0-based), without its CR LF or LF.
@@ -41,7 +42,8 @@ private:
 // CR LF. A text that ends with a line break has no empty last line.
 DecodedText DecodeReportText(std::string_view bytes, size_t lineCap = kDefaultLineCap);
 
-// Notes on anything unusual the decoding met (no BOM in a UTF-16 report, odd length, cut lines).
+// Notes on anything unusual the decoding met (no BOM in a UTF-16 report, odd length, cut lines,
+// the line limit).
 void NoteDecoding(const DecodedText& text, const std::string& member, bool expectUtf16,
                   std::vector<ReadNote>& notes);
 

@@ -1,6 +1,7 @@
 // setupapi.dev.log: a section is a ">>>  [title]" line, ">>>  Section start <timestamp>", its
 // body (errors marked "!!!"), "<<<  Section end <timestamp>" and "<<<  [Exit status: X]".
 #include "triage/DateText.h"
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportText.h"
 #include "triage/TextTools.h"
@@ -67,12 +68,17 @@ std::vector<InstallSection> ParseSetupApiLog(std::string_view bytes, const std::
     std::string pendingTitle;
     int pendingTitleLine = 0;
     bool open = false;
+    bool errorsCut = false; // the open section's "!!!" lines reached their limit
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = TrimText(text.Line(i));
         const int lineNo = static_cast<int>(i) + 1;
         if (StartsWith(line, kOpen)) {
             const std::string_view rest = AfterMarker(line, kOpen);
             if (StartsWith(rest, kSectionStart)) {
+                if (sections.size() >= kMaxInstallSections) {
+                    NoteLimit(notes, member, lineNo, "sections", kMaxInstallSections);
+                    break;
+                }
                 InstallSection s;
                 s.Title = pendingTitle;
                 s.Where = {member, pendingTitle.empty() ? lineNo : pendingTitleLine};
@@ -80,6 +86,7 @@ std::vector<InstallSection> ParseSetupApiLog(std::string_view bytes, const std::
                 ReadTitle(s);
                 sections.push_back(std::move(s));
                 open = true;
+                errorsCut = false;
                 pendingTitle.clear();
             } else if (rest.size() >= 2 && rest.front() == '[' && rest.back() == ']') {
                 pendingTitle = std::string(rest.substr(1, rest.size() - 2));
@@ -102,8 +109,14 @@ std::vector<InstallSection> ParseSetupApiLog(std::string_view bytes, const std::
             continue;
         }
         if (StartsWith(line, kError)) {
-            s.Errors.emplace_back(AfterMarker(line, kError));
-            s.ErrorLines.push_back(lineNo);
+            if (s.Errors.size() < kMaxErrorsPerSection) {
+                s.Errors.emplace_back(AfterMarker(line, kError));
+                s.ErrorLines.push_back(lineNo);
+            } else if (!errorsCut) {
+                NoteLimit(notes, member, lineNo, "\"!!!\" lines in one section",
+                          kMaxErrorsPerSection);
+                errorsCut = true;
+            }
         }
         if (s.Inf.empty()) {
             s.Inf = InfNamedBy(line);

@@ -1,6 +1,7 @@
 // SystemInfo.txt: "===== System =====", fourteen "Name<pad to 16> : value" lines, then sections
 // that each start with an empty line, "===== Title =====" and an empty line.
 #include "triage/DateText.h"
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportText.h"
 #include "triage/TextTools.h"
@@ -92,6 +93,8 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
 
     std::string section = "System";
     std::string windowsDrive;
+    bool volumesCut = false;
+    bool programsCut = false;
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = text.Line(i);
         const Evidence where{member, static_cast<int>(i) + 1};
@@ -129,12 +132,22 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
                 }
             }
         } else if (section == "Volumes") {
-            if (auto volume = ReadVolumeLine(line)) {
+            if (facts.Volumes.size() >= kMaxVolumes) {
+                if (!volumesCut) {
+                    NoteLimit(notes, member, where.Line, "volumes", kMaxVolumes);
+                    volumesCut = true;
+                }
+            } else if (auto volume = ReadVolumeLine(line)) {
                 volume->Where = where;
                 facts.Volumes.push_back(std::move(*volume));
             }
         } else if (section == "Programs") {
-            facts.Programs.emplace_back(TrimText(line));
+            if (facts.Programs.size() < kMaxPrograms) {
+                facts.Programs.emplace_back(TrimText(line));
+            } else if (!programsCut) {
+                NoteLimit(notes, member, where.Line, "programs", kMaxPrograms);
+                programsCut = true;
+            }
         } else if (section == "Processes" && windowsDrive.empty()) {
             windowsDrive = WindowsDriveOf(line);
         }

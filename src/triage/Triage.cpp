@@ -207,7 +207,7 @@ Triage ReadArchiveFacts(const std::vector<Member>& members, const Options& optio
     }
     facts.MakerHostResolves = MakerHostResolves(facts.Ping, options);
     if (const Member* m = FindMember(members, kHostsMember)) {
-        facts.Hosts = ParseHostsFile(m->Bytes, m->Name, facts.Notes);
+        facts.Hosts = ParseHostsFile(m->Bytes, m->Name, options.MakerHosts, facts.Notes);
     }
     if (const Member* m = FindMember(members, kRegistryDumpMember)) {
         facts.RegistryValues = ParseRegistryDump(m->Bytes, m->Name, facts.Notes);

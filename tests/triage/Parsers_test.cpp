@@ -273,12 +273,14 @@ INSTANTIATE_TEST_SUITE_P(
         PingCase{"NothingCaptured", Utf16Report({""}), "", ""}),
     [](const auto& info) { return info.param.name; });
 
+const std::vector<std::string> kMaker = {"www.orvix.com", "orvix.com"};
+
 TEST(HostsFile, EntriesWithoutComments) {
     std::vector<ReadNote> notes;
-    EXPECT_EQ(ParseHostsFile(WineMember("Hosts"), "Hosts", notes).size(), 2u);
+    EXPECT_EQ(ParseHostsFile(WineMember("Hosts"), "Hosts", kMaker, notes).size(), 2u);
     const std::vector<HostsEntry> entries = ParseHostsFile(
         "# 203.0.113.1 www.orvix.com\r\n  203.0.113.9\twww.orvix.com orvix.com # moved\n\n",
-        "Hosts", notes);
+        "Hosts", kMaker, notes);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].Host, "www.orvix.com");
     EXPECT_EQ(entries[0].Address, "203.0.113.9");

@@ -3,6 +3,7 @@
 // declared for both builds; the Windows queries sit under _WIN32. No helper throws: a failed query
 // gives an empty text, 0 or false as stated at each declaration.
 #include "platform/Calendar.h"
+#include "platform/Wow64Rules.h"
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -128,7 +129,8 @@ int WalkFolderFiles(std::vector<std::u16string>& out, const std::u16string& root
 #ifdef _WIN32
 // ---- Windows queries ---------------------------------------------------------------------------
 
-// The version figures the system reports to this program; false when the version query fails.
+// The version figures the system reports to this program, the processor architecture the native
+// one (the same for both builds); false when the version query fails.
 bool QueryWindowsVersion(WindowsVersion& version);
 std::u16string GetWindowsName();
 // Computed on the first call and kept while it is not 0. Call once at start-up.
@@ -138,9 +140,13 @@ std::u16string GetUILanguageTag();
 std::u16string GetTimeZoneText();
 std::u16string GetComputerNameText(); // empty on failure
 std::u16string GetUserNameText();     // empty on failure
-// Folders end with a backslash; empty on failure.
+// Folders end with a backslash; empty on failure. The system folder is the System32 text in both
+// builds (a 32-bit process is told System32 too); reads below it go through the 32-bit file view.
 std::u16string GetSystemFolder();
+// The folder the 32-bit exe gets for `csidl` (the x86 Program Files folders on 64-bit Windows).
 std::u16string GetShellFolder(int csidl);
+// GetFileVersionText, GetFileSizeSafe and ListFolderFiles read through the 32-bit file view
+// (PathIn32BitView); the paths ListFolderFiles hands back are as named.
 // parts 1..4 of the file version ("1.2.3.4"); empty path = this program; empty on failure.
 std::u16string GetFileVersionText(const std::u16string& path, int parts);
 // Full size in bytes; 0 when the file cannot be opened or its size read.
@@ -152,12 +158,12 @@ bool ForceFolder(const std::u16string& path);
 int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root,
                     const std::u16string& mask, const std::vector<std::u16string>* exclusions,
                     bool recurse);
-// KEY_READ, view of this process. The default when the key or value is missing or empty.
+// KEY_READ in `view`. The default when the key or value is missing or empty.
 std::u16string ReadRegistryText(HKEY root, const std::u16string& key, const std::u16string& name,
-                                const std::u16string& defaultText);
-// The value's bytes whatever its type; empty when missing or unreadable.
+                                const std::u16string& defaultText, RegistryView view);
+// The value's bytes whatever its type, read in `view`; empty when missing or unreadable.
 std::vector<uint8_t> ReadRegistryBytes(HKEY root, const std::u16string& key,
-                                       const std::u16string& name);
+                                       const std::u16string& name, RegistryView view);
 // Local time now as a date-time value, to the millisecond.
 double NowDateTime();
 // "\"target\" arguments" of a .lnk file; empty when the shell-link object is unavailable.

@@ -1,5 +1,8 @@
 // Restore-point library double: lists three fixed restore points, the last of type 13 (a cancelled
-// operation). The record is the 20-byte layout the tool reads: two text pointers and a type.
+// operation). Built per architecture, as the tool loads only a library of its own: the record is
+// the 20-byte layout of the host product's 32-bit library (two 32-bit text pointers and a type),
+// and in an x86_64 build the same fields with 8-byte pointers, 32 bytes.
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -10,7 +13,12 @@ struct RestorePointRecord {
     uint8_t Reserved[8];
     const wchar_t* CreationTime;
 };
-static_assert(sizeof(void*) != 4 || sizeof(RestorePointRecord) == 20);
+static_assert(sizeof(void*) != 4 ||
+              (sizeof(RestorePointRecord) == 20 && offsetof(RestorePointRecord, Type) == 4 &&
+               offsetof(RestorePointRecord, CreationTime) == 16));
+static_assert(sizeof(void*) != 8 ||
+              (sizeof(RestorePointRecord) == 32 && offsetof(RestorePointRecord, Type) == 8 &&
+               offsetof(RestorePointRecord, CreationTime) == 24));
 
 struct CannedPoint {
     const wchar_t* Description;

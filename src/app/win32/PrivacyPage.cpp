@@ -1,9 +1,11 @@
 #include "app/win32/PrivacyPage.h"
 #include "app/PrivacyLink.h"
+#include "app/RegistryViews.h"
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/Wow64View.h"
 #include <shellapi.h>
 #include <shlobj.h>
 #include <vector>
@@ -35,7 +37,7 @@ std::u16string ExeFolder() {
 std::vector<std::u16string> ProtectedRoots() {
     constexpr char16_t kCurrentVersion[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     std::vector<std::u16string> roots;
-    for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+    for (const RegistryView view : kProtectedRootViews) {
         for (const char16_t* name : {u"ProgramFilesDir", u"ProgramFilesDir (x86)"}) {
             std::u16string root = RegReadString(HKEY_LOCAL_MACHINE, kCurrentVersion, name, view);
             if (!root.empty()) {
@@ -96,24 +98,30 @@ BrowserFacts GatherBrowserFacts() {
     }
     constexpr char16_t kUserChoice[] =
         u"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice";
-    facts.UserChoiceProgId = RegReadString(HKEY_CURRENT_USER, kUserChoice, u"ProgId");
-    facts.UserChoiceHash = RegReadString(HKEY_CURRENT_USER, kUserChoice, u"Hash");
+    facts.UserChoiceProgId =
+        RegReadString(HKEY_CURRENT_USER, kUserChoice, u"ProgId", kBrowserFactsView);
+    facts.UserChoiceHash =
+        RegReadString(HKEY_CURRENT_USER, kUserChoice, u"Hash", kBrowserFactsView);
     if (!facts.UserChoiceProgId.empty()) {
-        facts.OpenCommand = RegReadString(HKEY_CLASSES_ROOT,
-                                          facts.UserChoiceProgId + u"\\shell\\open\\command", u"");
+        facts.OpenCommand =
+            RegReadString(HKEY_CLASSES_ROOT, facts.UserChoiceProgId + u"\\shell\\open\\command",
+                          u"", kBrowserFactsView);
     }
     constexpr char16_t kUninstall[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     for (const char16_t* name : {u"360TotalSecurity", u"MPC AdCleaner", u"MPC"}) {
-        if (RegKeyExists(HKEY_LOCAL_MACHINE, kUninstall + std::u16string(name))) {
+        if (RegKeyExists(HKEY_LOCAL_MACHINE, kUninstall + std::u16string(name),
+                         kBrowserFactsView)) {
             facts.BlockerInstalled = true;
         }
     }
     return facts;
 }
 
+// The Program Files folder the 32-bit exe gets: the x86 one on 64-bit Windows, whichever build
+// asks.
 std::u16string ProgramFilesFolder() {
     wchar_t buffer[MAX_PATH + 1] = {};
-    if (!::SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_PROGRAM_FILES, FALSE)) {
+    if (!::SHGetSpecialFolderPathW(nullptr, buffer, CsidlIn32BitView(CSIDL_PROGRAM_FILES), FALSE)) {
         return {};
     }
     return WithTrailingBackslash(U16(buffer));

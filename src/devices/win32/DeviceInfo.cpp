@@ -1,4 +1,5 @@
 #include "devices/uDeviceInfo.h"
+#include "devices/RegistryViews.h"
 #include "devices/win32/SetupApiSource.h"
 #include "platform/Text.h"
 #include "platform/win32/Md5.h"
@@ -30,7 +31,8 @@ int GetDeviceList(TList<PDeviceItem>& list, uint32_t flags) {
 
 bool IsDchService(const std::u16string& serviceName) {
     const UniqueRegKey key =
-        RegOpenRead(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\" + serviceName);
+        RegOpenRead(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\" + serviceName,
+                    kServiceKeyView);
     return key && ::RegQueryValueExW(key.get(), L"DCHUVen", nullptr, nullptr, nullptr, nullptr) ==
                       ERROR_SUCCESS;
 }

@@ -1,10 +1,14 @@
 #include "devices/RollBackDetect.h"
 #include "devices/DeviceSource.h"
+#include "devices/RegistryViews.h"
 #include "devices/win32/SetupApiBinding.h"
 #include "devices/win32/SetupApiSource.h"
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/Wow64View.h"
+
+#include <optional>
 
 namespace pv {
 
@@ -12,12 +16,14 @@ namespace {
 
 constexpr char16_t kReinstallKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Reinstall";
 
-// File-system redirection off for the guard's lifetime, when both calls are bound.
+// File-system redirection off for the guard's lifetime, when both calls are bound; a 64-bit build
+// stops mapping its reads into the 32-bit file view for as long.
 class RedirectionOff {
 public:
     explicit RedirectionOff(bool wanted) {
         if (wanted) {
             active_ = setupapi::DisableRedirection(&old_) != FALSE;
+            nativeView_.emplace();
         }
     }
     ~RedirectionOff() {
@@ -31,12 +37,12 @@ public:
 private:
     PVOID old_ = nullptr;
     bool active_ = false;
+    std::optional<NativeFileViewScope> nativeView_;
 };
 
 bool RegistryMethod(const std::u16string& instanceId, uint32_t osFlag) {
-    const bool wide = RollbackUses64BitView(osFlag);
-    const REGSAM view = wide ? KEY_WOW64_64KEY : 0;
-    const RedirectionOff redirection(wide);
+    const RegistryView view = RollbackRegistryView(osFlag);
+    const RedirectionOff redirection(RollbackUses64BitView(osFlag));
     const UniqueRegKey root = RegOpenRead(HKEY_LOCAL_MACHINE, kReinstallKey, view);
     if (!root) {
         return false;
@@ -52,7 +58,7 @@ bool RegistryMethod(const std::u16string& instanceId, uint32_t osFlag) {
         if (SameInstanceId(instanceId, ids)) {
             // A "ReinstallString" that is not text names no file.
             const std::u16string file = RegReadString(entry.get(), u"ReinstallString");
-            return !file.empty() && PlainFileExists(file);
+            return !file.empty() && PlainFileExists(PathIn32BitView(file));
         }
     }
     return false;

@@ -1,5 +1,6 @@
 #include "devices/win32/SetupApiSource.h"
 #include "platform/win32/AnsiText.h"
+#include "devices/RegistryViews.h"
 #include "devices/RollBackDetect.h"
 #include "devices/uDeviceInfo.h"
 #include "platform/Text.h"
@@ -59,7 +60,7 @@ bool SetupApiSource::Open(uint32_t flags) {
 
 bool SetupApiSource::SelectDevice(uint32_t index) {
     device_ = SP_DEVINFO_DATA{};
-    device_.cbSize = sizeof(SP_DEVINFO_DATA); // 28 in a 32-bit process
+    device_.cbSize = sizeof(SP_DEVINFO_DATA); // 28 in a 32-bit process, 32 in a 64-bit one
     return setupapi::EnumDeviceInfo(set_.get(), index, &device_) != FALSE;
 }
 
@@ -105,12 +106,12 @@ DevNodeStatus SetupApiSource::NodeStatus() {
 
 std::u16string SetupApiSource::RegistryText(const std::u16string& keyPath,
                                             const std::u16string& name) {
-    return ReadRegistryText(HKEY_LOCAL_MACHINE, keyPath, name, std::u16string());
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, keyPath, name, std::u16string(), kDriverKeyView);
 }
 
 std::vector<uint8_t> SetupApiSource::RegistryBytes(const std::u16string& keyPath,
                                                    const std::u16string& name) {
-    return ReadRegistryBytes(HKEY_LOCAL_MACHINE, keyPath, name);
+    return ReadRegistryBytes(HKEY_LOCAL_MACHINE, keyPath, name, kDriverKeyView);
 }
 
 bool SetupApiSource::Rollback(const std::u16string& instanceId) {

@@ -3,6 +3,7 @@
 #include "platform/win32/Bcrypt.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/OpenFlags.h"
+#include "platform/win32/Wow64View.h"
 #include <vector>
 
 namespace pv {
@@ -61,8 +62,8 @@ std::u16string Md5Stream::Final() {
 
 std::u16string FileMd5Text(const std::u16string& path) {
     Md5Stream md5;
-    UniqueFile file(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING,
+    UniqueFile file(::CreateFileW(W(PathIn32BitView(path)), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN | kNoImpersonation, nullptr));
     if (!file) {
         return md5.Final();

@@ -25,8 +25,9 @@ private:
     bool ok_ = false;
 };
 
-// MD5 text of a whole file, read in pieces while others may read and write it. The digest of
-// empty input when the file cannot be opened or read; empty only when the provider fails.
+// MD5 text of a whole file, read in pieces while others may read and write it, through the 32-bit
+// file view (PathIn32BitView). The digest of empty input when the file cannot be opened or read;
+// empty only when the provider fails.
 std::u16string FileMd5Text(const std::u16string& path);
 
 inline constexpr const char16_t* kEmptyMd5Text = u"D41D8CD98F00B204E9800998ECF8427E";

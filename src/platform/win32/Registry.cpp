@@ -5,16 +5,22 @@
 
 namespace pv {
 
-UniqueRegKey RegOpenRead(HKEY root, const std::u16string& subKey, REGSAM view) {
+REGSAM RegistryViewAccess(RegistryView view) {
+    static_assert(kKeyWow64_32Key == KEY_WOW64_32KEY && kKeyWow64_64Key == KEY_WOW64_64KEY);
+    return RegistryViewFlag(view);
+}
+
+UniqueRegKey RegOpenRead(HKEY root, const std::u16string& subKey, RegistryView view) {
     UniqueRegKey key;
-    if (::RegOpenKeyExW(root, W(subKey), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(root, W(subKey), 0, KEY_READ | RegistryViewAccess(view), key.put()) !=
+        ERROR_SUCCESS) {
         key.release();
         return {};
     }
     return key;
 }
 
-bool RegKeyExists(HKEY root, const std::u16string& subKey, REGSAM view) {
+bool RegKeyExists(HKEY root, const std::u16string& subKey, RegistryView view) {
     return RegOpenRead(root, subKey, view).valid();
 }
 
@@ -41,7 +47,7 @@ LONG RegQueryBytes(HKEY key, const std::u16string& name, DWORD& type, std::vecto
 }
 
 LONG RegReadBytes(HKEY root, const std::u16string& subKey, const std::u16string& name, DWORD& type,
-                  std::vector<uint8_t>& data, REGSAM view) {
+                  std::vector<uint8_t>& data, RegistryView view) {
     const UniqueRegKey key = RegOpenRead(root, subKey, view);
     if (!key) {
         type = REG_NONE;
@@ -61,7 +67,7 @@ std::u16string RegReadString(HKEY key, const std::u16string& name) {
 }
 
 std::u16string RegReadString(HKEY root, const std::u16string& subKey, const std::u16string& name,
-                             REGSAM view) {
+                             RegistryView view) {
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
     return RegReadBytes(root, subKey, name, type, data, view) == ERROR_SUCCESS
@@ -70,7 +76,7 @@ std::u16string RegReadString(HKEY root, const std::u16string& subKey, const std:
 }
 
 bool RegReadDword(HKEY root, const std::u16string& subKey, const std::u16string& name,
-                  uint32_t& value, REGSAM view) {
+                  uint32_t& value, RegistryView view) {
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
     return RegReadBytes(root, subKey, name, type, data, view) == ERROR_SUCCESS &&

@@ -4,6 +4,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Registry.h"
 #include "product/AppConfig.h"
+#include "product/RegistryViews.h"
 #include <mutex>
 
 namespace pv {
@@ -98,7 +99,8 @@ double TConfig::InstallDate() const {
         settingsDate = ParseInstDate1(ReadIniText(settingsPath_, u"Main", u"InstDate1"));
     }
     uint32_t registryDays = 0;
-    if (!RegReadDword(HKEY_LOCAL_MACHINE, kProductKey, u"InstDate", registryDays)) {
+    if (!RegReadDword(HKEY_LOCAL_MACHINE, kProductKey, u"InstDate", registryDays,
+                      kProductKeyView)) {
         registryDays = 0;
     }
     return CombineInstallDate(settingsDate, registryDays);

@@ -1,16 +1,19 @@
 #include "platform/Text.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/Wow64View.h"
 #include "product/AppConfig.h"
+#include "product/RegistryViews.h"
 #include <shlobj.h>
 
 namespace pv {
 
 namespace {
 
-// The shell's folder for `csidl` up to its first NUL; empty when the shell cannot give it.
+// The shell's folder for `csidl` as the 32-bit exe gets it, up to its first NUL; empty when the
+// shell cannot give it.
 std::u16string SpecialFolder(int csidl) {
     wchar_t buffer[MAX_PATH + 1] = {};
-    if (!::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) {
+    if (!::SHGetSpecialFolderPathW(nullptr, buffer, CsidlIn32BitView(csidl), FALSE)) {
         return {};
     }
     buffer[MAX_PATH] = L'\0';
@@ -18,7 +21,7 @@ std::u16string SpecialFolder(int csidl) {
 }
 
 std::u16string InstallFolderFromKey(const char16_t* subKey) {
-    const UniqueRegKey key = RegOpenRead(HKEY_LOCAL_MACHINE, subKey);
+    const UniqueRegKey key = RegOpenRead(HKEY_LOCAL_MACHINE, subKey, kInstallKeyView);
     if (!key) {
         return {};
     }
@@ -33,7 +36,7 @@ std::u16string InstallFolderFromKey(const char16_t* subKey) {
 // Calls `take` with each edition folder in key order until it returns false.
 template <typename Take> void WalkEditionFolders(Take take) {
     for (const auto& subKey : EditionKeys()) {
-        const UniqueRegKey key = RegOpenRead(HKEY_LOCAL_MACHINE, subKey, KEY_WOW64_64KEY);
+        const UniqueRegKey key = RegOpenRead(HKEY_LOCAL_MACHINE, subKey, kEditionKeyView);
         if (!key) {
             continue;
         }

@@ -2,6 +2,7 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Md5.h"
+#include "platform/win32/Wow64View.h"
 #include "product/AppConfig.h"
 #include "report/FileListing.h"
 #include "report/win32/DriverFolders.h"
@@ -48,7 +49,7 @@ ReportText ListingOf(const std::u16string& installFolder, bool digestShared) {
 
 // An edition or beta listing: replaced when the folder exists, removed otherwise.
 void ReplaceListing(const std::u16string& installFolder, const std::u16string& target) {
-    if (!installFolder.empty() && FolderExists(installFolder)) {
+    if (!installFolder.empty() && FolderExists(PathIn32BitView(installFolder))) {
         const ReportText report = ListingOf(installFolder, true);
         DeleteReportFile(target);
         if (!report.Empty()) {

@@ -5,7 +5,8 @@
 namespace pv {
 
 // Existence: a path whose attributes cannot be read for a reason other than "not found" or "bad
-// name" (a sharing violation, say) is decided by a directory search for the exact path.
+// name" (a sharing violation, say) is decided by a directory search for the exact path. Every
+// query reads through the 32-bit file view (PathIn32BitView).
 IJobFileSystem& Win32JobFileSystem();
 
 } // namespace pv

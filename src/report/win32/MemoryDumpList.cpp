@@ -2,6 +2,7 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Wow64View.h"
 #include "product/AppConfig.h"
 #include "report/SizeText.h"
 #include "report/win32/FileTimeOf.h"
@@ -14,7 +15,7 @@ namespace pv {
 
 double FileTimeOf(const std::u16string& path, FileTimeKind which) {
     WIN32_FIND_DATAW found{};
-    const UniqueFind search(::FindFirstFileW(W(path), &found));
+    const UniqueFind search(::FindFirstFileW(W(PathIn32BitView(path)), &found));
     if (!search) {
         return 0;
     }
@@ -55,7 +56,7 @@ void WriteMemoryDumpList(TFeedback&) {
         minidumps.push_back(FactsOf(path));
     }
     std::optional<DumpFileFacts> fullDump;
-    if (!fullDumpPath.empty() && PlainFileExists(fullDumpPath)) {
+    if (!fullDumpPath.empty() && PlainFileExists(PathIn32BitView(fullDumpPath))) {
         fullDump = FactsOf(fullDumpPath);
     }
     const ReportText report = MemoryDumpLines(minidumps, fullDump, UserNumberSeparators().Decimal);

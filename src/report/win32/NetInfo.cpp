@@ -3,6 +3,7 @@
 #include "platform/win32/Registry.h"
 #include "product/AppConfig.h"
 #include "report/NetworkEndpoints.h"
+#include "report/RegistryViews.h"
 #include "report/win32/Feedback.h"
 #include "report/win32/HttpClient.h"
 #include "report/win32/LogFolderFile.h"
@@ -22,8 +23,8 @@ void WriteNetInfo(TFeedback& job) {
     if (!WriteReportFile(path, std::string())) {
         return;
     }
-    const HttpTarget target = AddressServiceFrom(
-        RegReadString(HKEY_LOCAL_MACHINE, kEndpointOverrideKey, kAddressServiceValue));
+    const HttpTarget target = AddressServiceFrom(RegReadString(
+        HKEY_LOCAL_MACHINE, kEndpointOverrideKey, kAddressServiceValue, kEndpointOverrideView));
     std::string body;
     bool fetched = false;
     {

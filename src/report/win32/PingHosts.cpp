@@ -7,14 +7,13 @@
 #include "product/AppConfig.h"
 #include "report/NetworkEndpoints.h"
 #include "report/PingCapture.h"
+#include "report/RegistryViews.h"
 #include "platform/win32/AnsiText.h"
 #include "report/win32/LogFolderFile.h"
 #include "report/win32/ReportWriters.h"
 #include "sysinfo/AppFuncs.h"
 
 namespace pv {
-
-namespace {} // namespace
 
 std::u16string CapturePing(const std::u16string& host) {
     const std::u16string systemFolder = GetSystemFolder();
@@ -36,6 +35,8 @@ std::u16string CapturePing(const std::u16string& host) {
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = writeEnd.get();
     // The interpreter by its full path, never one found in the current or the program's folder.
+    // Started, not read, so never through the 32-bit file view: each build starts the interpreter
+    // of its own architecture, which prints the same ping text.
     const std::u16string application = systemFolder + u"cmd.exe";
     std::u16string commandLine = PingCommandLine(host);
     PROCESS_INFORMATION process{};
@@ -82,8 +83,8 @@ std::u16string CapturePing(const std::u16string& host) {
 }
 
 void WritePingHosts(TFeedback&) {
-    const std::u16string host =
-        PingHostFrom(RegReadString(HKEY_LOCAL_MACHINE, kEndpointOverrideKey, kPingHostValue));
+    const std::u16string host = PingHostFrom(RegReadString(HKEY_LOCAL_MACHINE, kEndpointOverrideKey,
+                                                           kPingHostValue, kEndpointOverrideView));
     ReportText report;
     report.Add(CapturePing(host));
     const std::u16string target = LogFolderFile(u"PingHosts.txt");

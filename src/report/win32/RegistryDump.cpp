@@ -1,4 +1,5 @@
 #include "report/RegistryDump.h"
+#include "report/RegistryViews.h"
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Registry.h"
@@ -24,8 +25,8 @@ void WriteRegistryDump(TFeedback&) {
     // Created when missing, as the host product expects its key to exist.
     UniqueRegKey key;
     if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orvix\\Plenvia", 0, nullptr, 0,
-                          KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, key.put(),
-                          nullptr) != ERROR_SUCCESS) {
+                          KEY_ALL_ACCESS | RegistryViewAccess(kRegistryDumpView), nullptr,
+                          key.put(), nullptr) != ERROR_SUCCESS) {
         key.release();
         return;
     }

@@ -3,6 +3,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/OpenFlags.h"
 #include "platform/win32/FileIo.h"
+#include "platform/win32/Wow64View.h"
 #include "report/PackingRules.h"
 #include <vector>
 
@@ -31,10 +32,12 @@ bool InPlace(HANDLE handle, const std::u16string& source) {
 } // namespace
 
 bool CopyCollectedSource(const std::u16string& source, const std::u16string& copyPath) {
+    // Opened through the 32-bit file view but checked against the path as named, as the 32-bit
+    // exe's check sees it: a redirected System32 file resolves elsewhere and is refused in both.
     UniqueFile from(::CreateFileW(
-        W(source), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN | kNoImpersonation,
-        nullptr));
+        W(PathIn32BitView(source)), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN | kNoImpersonation, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!from || !::GetFileInformationByHandle(from.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||

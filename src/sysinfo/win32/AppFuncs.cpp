@@ -8,6 +8,7 @@
 #include "platform/win32/OpenFlags.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/SystemLibrary.h"
+#include "platform/win32/Wow64View.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -17,23 +18,6 @@
 #include <cmath>
 
 namespace pv {
-
-namespace {
-
-void QueryArchitecture(WindowsVersion& version) {
-    SYSTEM_INFO info{};
-    using NativeInfo = void(WINAPI*)(SYSTEM_INFO*);
-    auto native =
-        SystemEntry<NativeInfo>(::GetModuleHandleW(L"kernel32.dll"), "GetNativeSystemInfo");
-    if (native) {
-        native(&info);
-    } else {
-        ::GetSystemInfo(&info);
-    }
-    version.Architecture = info.wProcessorArchitecture;
-}
-
-} // namespace
 
 bool QueryWindowsVersion(WindowsVersion& version) {
     version = WindowsVersion{};
@@ -57,7 +41,8 @@ bool QueryWindowsVersion(WindowsVersion& version) {
     info.szCSDVersion[127] = L'\0';
     version.ServicePack = U16(info.szCSDVersion);
     version.ServerR2 = ::GetSystemMetrics(SM_SERVERR2) != 0;
-    QueryArchitecture(version);
+    // The native architecture, never the process's: the 32-bit exe on x64 Windows names "x64".
+    version.Architecture = NativeArchitecture();
     return true;
 }
 
@@ -116,7 +101,8 @@ std::u16string GetSystemFolder() {
 
 std::u16string GetShellFolder(int csidl) {
     UniqueCoTaskMemory<ITEMIDLIST> list;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, list.put())) || !list) {
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CsidlIn32BitView(csidl), list.put())) ||
+        !list) {
         return {};
     }
     wchar_t buf[MAX_PATH + 1] = {};
@@ -157,6 +143,8 @@ std::u16string GetFileVersionText(const std::u16string& path, int parts) {
             return {};
         }
         file = U16(self);
+    } else {
+        file = PathIn32BitView(file);
     }
     if (parts < 1 || parts > 4) {
         return {};
@@ -190,9 +178,10 @@ std::u16string GetFileVersionText(const std::u16string& path, int parts) {
 }
 
 uint64_t GetFileSizeSafe(const std::u16string& path) {
-    const UniqueFile file(
-        ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
+    const UniqueFile file(::CreateFileW(W(PathIn32BitView(path)), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
     if (!file) {
         return 0;
     }
@@ -221,7 +210,7 @@ namespace {
 bool SearchFolder(void*, const std::u16string& folder, const std::u16string& mask,
                   std::vector<FolderEntry>& entries) {
     WIN32_FIND_DATAW data{};
-    const UniqueFind find(::FindFirstFileW(W(folder + mask), &data));
+    const UniqueFind find(::FindFirstFileW(W(PathIn32BitView(folder + mask)), &data));
     if (!find) {
         return false;
     }
@@ -238,26 +227,27 @@ bool SearchFolder(void*, const std::u16string& folder, const std::u16string& mas
 int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root,
                     const std::u16string& mask, const std::vector<std::u16string>* exclusions,
                     bool recurse) {
-    const DWORD attributes = root.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(W(root));
+    const DWORD attributes =
+        root.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(W(PathIn32BitView(root)));
     const bool exists =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return WalkFolderFiles(out, root, exists, mask, exclusions, recurse, &SearchFolder, nullptr);
 }
 
 std::u16string ReadRegistryText(HKEY root, const std::u16string& key, const std::u16string& name,
-                                const std::u16string& defaultText) {
+                                const std::u16string& defaultText, RegistryView view) {
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    return RegReadBytes(root, key, name, type, data) == ERROR_SUCCESS
+    return RegReadBytes(root, key, name, type, data, view) == ERROR_SUCCESS
                ? RegistryTextFromBytes(type, data, defaultText)
                : defaultText;
 }
 
 std::vector<uint8_t> ReadRegistryBytes(HKEY root, const std::u16string& key,
-                                       const std::u16string& name) {
+                                       const std::u16string& name, RegistryView view) {
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
-    RegReadBytes(root, key, name, type, data); // empty on any failure
+    RegReadBytes(root, key, name, type, data, view); // empty on any failure
     return data;
 }
 

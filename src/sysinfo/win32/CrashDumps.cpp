@@ -1,18 +1,21 @@
 // The machine's crash dumps: the full memory dump of the crash settings and the minidumps.
 #include "sysinfo/AppFuncs.h"
 #include "sysinfo/BSOD.h"
+#include "sysinfo/RegistryViews.h"
 
 #include "platform/RegistryData.h"
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/Wow64View.h"
 
 namespace pv {
 
 namespace {
 
-// A REG_SZ or REG_EXPAND_SZ value with its environment variables expanded; empty otherwise.
+// A REG_SZ or REG_EXPAND_SZ value with its environment variables expanded; empty otherwise. The
+// process's environment is the 32-bit exe's (Use32BitEnvironment), so both builds expand alike.
 std::u16string ReadExpandedPath(HKEY key, const wchar_t* name) {
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
@@ -41,26 +44,29 @@ void FindCrashDumps(double& crashTime, std::u16string& fullDumpPath,
     fullDumpPath.clear();
     minidumps.clear();
     // Read access is all this needs; the key is never created.
-    const UniqueRegKey key =
-        RegOpenRead(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\CrashControl");
+    const UniqueRegKey key = RegOpenRead(
+        HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\CrashControl", kCrashControlView);
     if (!key) {
         return;
     }
+    // The paths are reported as named; each file is read through the 32-bit file view.
     const std::u16string dumpFile = ReadExpandedPath(key.get(), L"DumpFile");
+    const std::u16string dumpFileRead = PathIn32BitView(dumpFile);
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    if (!dumpFile.empty() && PlainFileExists(dumpFile) &&
-        ::GetFileAttributesExW(W(dumpFile), GetFileExInfoStandard, &attributes)) {
+    if (!dumpFile.empty() && PlainFileExists(dumpFileRead) &&
+        ::GetFileAttributesExW(W(dumpFileRead), GetFileExInfoStandard, &attributes)) {
         fullDumpPath = dumpFile;
         crashTime = FileTimeToDateTime(attributes.ftLastWriteTime);
     }
     const std::u16string folder =
         WithTrailingBackslash(ReadExpandedPath(key.get(), L"MinidumpDir"));
-    if (folder.empty() || !FolderExists(folder)) {
+    const std::u16string folderRead = WithTrailingBackslash(PathIn32BitView(folder));
+    if (folder.empty() || !FolderExists(folderRead)) {
         return;
     }
     std::vector<MinidumpEntry> found;
     WIN32_FIND_DATAW data{};
-    const UniqueFind find(::FindFirstFileW(W(folder + u"*.dmp"), &data));
+    const UniqueFind find(::FindFirstFileW(W(folderRead + u"*.dmp"), &data));
     if (find) {
         do {
             data.cFileName[MAX_PATH - 1] = L'\0';
@@ -75,8 +81,8 @@ void FindCrashDumps(double& crashTime, std::u16string& fullDumpPath,
     for (auto& entry : found) {
         minidumps.push_back(std::move(entry.Path));
     }
-    if (!minidumps.empty() &&
-        ::GetFileAttributesExW(W(minidumps.front()), GetFileExInfoStandard, &attributes)) {
+    if (!minidumps.empty() && ::GetFileAttributesExW(W(PathIn32BitView(minidumps.front())),
+                                                     GetFileExInfoStandard, &attributes)) {
         const double created = FileTimeToDateTime(attributes.ftCreationTime);
         if (created > crashTime) {
             crashTime = created;

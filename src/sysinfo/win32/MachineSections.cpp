@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/SystemLibrary.h"
+#include "platform/win32/Wow64View.h"
 
 #include <cwchar>
 
@@ -85,7 +86,10 @@ const std::vector<std::u16string>& GetProcessesSection() {
         }
         entry.szExeFile[MAX_PATH - 1] = L'\0';
         std::u16string path;
-        if (const auto fn = ModuleFileNameEx()) {
+        // The 32-bit exe cannot read a 64-bit process's module list; a 64-bit build leaves the
+        // same paths empty.
+        const auto fn = ModuleFileNameEx();
+        if (fn && ReadsMainModulePathOf(process.get(), entry.th32ProcessID)) {
             wchar_t buf[MAX_PATH + 1] = {};
             const DWORD n = fn(process.get(), nullptr, buf, MAX_PATH);
             if (n > 0) {

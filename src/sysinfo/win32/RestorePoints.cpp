@@ -1,6 +1,7 @@
 // Restore points as the host product's restore-point library lists them.
 #include "sysinfo/AppFuncs.h"
 #include "sysinfo/BSOD.h"
+#include "sysinfo/RestoreRecord.h"
 
 #include "platform/Text.h"
 #include "platform/TimeLimit.h"
@@ -8,23 +9,27 @@
 #include "product/AppConfig.h"
 #include "platform/win32/SystemLibrary.h"
 
+#include <array>
 #include <cstddef>
 
 namespace pv {
 
 namespace {
 
-// The library's record: 20 bytes, 32-bit pointers to texts the library owns.
-struct RestorePointRecord {
-    const wchar_t* FirstText;
-    int32_t Type;
-    uint8_t Unused[8];
-    const wchar_t* SecondText;
-};
-static_assert(sizeof(void*) != 4 || sizeof(RestorePointRecord) == 20);
-static_assert(sizeof(void*) != 4 || offsetof(RestorePointRecord, SecondText) == 16);
+// The record of this build's architecture: the 32-bit library's 20 bytes in the shipped exe. An
+// x86_64 build cannot load that library (a process loads only libraries of its own architecture),
+// so on a real machine it lists no points; the Wine tier gives it the x86_64 test double.
+constexpr const RestoreRecordLayout& kRecord = RestoreRecordLayoutFor(sizeof(void*));
+static_assert(kRestoreRecord32.Size == 20 && kRestoreRecord32.Type == 4 &&
+              kRestoreRecord32.SecondText == 16);
+static_assert(kRecord.PointerSize == sizeof(void*) && kRecord.Size <= kRestoreRecordCapacity);
 
-using EnumPointFn = int32_t(__cdecl*)(RestorePointRecord*);
+// The caller's copy of the record, which the library fills; zeroed before each first call.
+struct RecordBuffer {
+    alignas(8) std::array<uint8_t, kRestoreRecordCapacity> Bytes{};
+};
+
+using EnumPointFn = int32_t(__cdecl*)(void* record);
 using CloseEnumFn = int32_t(__cdecl*)();
 
 constexpr const char16_t* kLibraryName = u"Pellomar.dll";
@@ -32,11 +37,17 @@ constexpr const char16_t* kLibraryName = u"Pellomar.dll";
 // report job, so the enumeration is abandoned after this long (the library then stays loaded).
 constexpr std::chrono::seconds kEnumerationLimit{30};
 
-RestorePoint Copy(const RestorePointRecord& record) {
+// A text the library owns, copied at once; none for a null pointer.
+std::u16string TextAt(uint64_t pointer) {
+    return U16(reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(pointer)));
+}
+
+RestorePoint Copy(const RecordBuffer& record) {
+    const RestoreRecordFields fields = ReadRestoreRecord(record.Bytes, kRecord);
     RestorePoint point;
-    point.FirstText = U16(record.FirstText);
-    point.SecondText = U16(record.SecondText);
-    point.Type = record.Type;
+    point.FirstText = TextAt(fields.FirstText);
+    point.SecondText = TextAt(fields.SecondText);
+    point.Type = fields.Type;
     return point;
 }
 
@@ -79,19 +90,19 @@ std::vector<std::u16string> GetSystemRestoreSection(const std::u16string& librar
     auto listed = RunWithTimeLimit(
         [head = lines, major, enumFirst, enumNext, closeEnum] {
             std::vector<std::u16string> out = head;
-            RestorePointRecord record{};
+            RecordBuffer record;
             EnumerateRestorePoints(
                 out, major,
                 [&](RestorePoint& point) {
-                    record = RestorePointRecord{};
-                    const int32_t rc = enumFirst(&record);
+                    record = RecordBuffer{};
+                    const int32_t rc = enumFirst(record.Bytes.data());
                     if (rc == 0) {
                         point = Copy(record);
                     }
                     return rc;
                 },
                 [&](RestorePoint& point) {
-                    const int32_t rc = enumNext(&record);
+                    const int32_t rc = enumNext(record.Bytes.data());
                     if (rc == 0) {
                         point = Copy(record);
                     }

@@ -1,5 +1,6 @@
 #include "sysinfo/win32/SectionRegistry.h"
 #include "sysinfo/FactRules.h"
+#include "sysinfo/RegistryViews.h"
 
 #include "platform/RegistryData.h"
 #include "platform/Text.h"
@@ -8,9 +9,6 @@
 namespace pv::sections {
 
 namespace {
-
-// The sections read the native registry view; "Wow6432Node" paths reach the 32-bit one.
-constexpr REGSAM kView = KEY_WOW64_64KEY;
 
 // Key paths as written may carry leading or trailing backslashes; the registry wants neither.
 std::u16string KeyPath(std::u16string_view path) {
@@ -28,7 +26,7 @@ std::u16string KeyPath(std::u16string_view path) {
 } // namespace
 
 UniqueRegKey OpenKey(HKEY root, std::u16string_view path) {
-    return RegOpenRead(root, KeyPath(path), kView);
+    return RegOpenRead(root, KeyPath(path), kSectionView);
 }
 
 bool ValueExists(HKEY key, const std::u16string& name) {

@@ -1,6 +1,7 @@
 #pragma once
 // The registry reads and the section start shared by the inventory section builders. Reads use
-// the native registry view, so "Wow6432Node" paths reach the 32-bit one; no read throws.
+// the native registry view (kSectionView), so "Wow6432Node" paths reach the 32-bit one; no read
+// throws.
 #include "platform/win32/Handles.h"
 
 #include <string>

@@ -1,6 +1,7 @@
 // SystemInfo.txt: the fourteen machine facts, then the inventory and restore sections.
 #include "sysinfo/AppFuncs.h"
 #include "sysinfo/BSOD.h"
+#include "sysinfo/RegistryViews.h"
 #include "sysinfo/SysInfo.h"
 
 #include "platform/ReportText.h"
@@ -78,11 +79,12 @@ bool IsAdministrator() {
 
 std::u16string ProcessorsText() {
     const std::u16string base = u"hardware\\description\\system\\centralProcessor\\";
-    const std::u16string name =
-        CleanProcessorName(RegReadString(HKEY_LOCAL_MACHINE, base + u"0", u"ProcessorNameString"));
-    const int count = CountProcessors([&](int n) {
-        return !RegReadString(HKEY_LOCAL_MACHINE, base + ToText(n), u"ProcessorNameString").empty();
-    });
+    const auto nameOf = [&](int n) {
+        return RegReadString(HKEY_LOCAL_MACHINE, base + ToText(n), u"ProcessorNameString",
+                             kProcessorKeyView);
+    };
+    const std::u16string name = CleanProcessorName(nameOf(0));
+    const int count = CountProcessors([&](int n) { return !nameOf(n).empty(); });
     return name + u" (" + ToText(count) + u"x)";
 }
 

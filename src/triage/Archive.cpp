@@ -187,14 +187,16 @@ OpenResult Archive::Open(const std::string& path) {
         }
         archive->Entries.push_back(std::move(member));
     }
-    archive->FirstByName.reserve(archive->Entries.size());
-    for (size_t i = 0; i < archive->Entries.size(); ++i)
-        archive->FirstByName.try_emplace(archive->Entries[i].Name, i);
     result.Opened = std::move(archive);
     return result;
 }
 
 std::optional<size_t> Archive::Find(std::string_view name) const {
+    if (FirstByName.empty() && !Entries.empty()) {
+        FirstByName.reserve(Entries.size());
+        for (size_t i = 0; i < Entries.size(); ++i)
+            FirstByName.try_emplace(Entries[i].Name, i);
+    }
     const auto it = FirstByName.find(name);
     if (it == FirstByName.end())
         return std::nullopt;

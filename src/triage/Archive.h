@@ -59,6 +59,7 @@ public:
     const std::vector<ArchiveMember>& Members() const { return Entries; }
 
     // The first member with exactly this name (duplicates are possible; the tool writes some).
+    // The index behind it is built on the first call.
     std::optional<size_t> Find(std::string_view name) const;
 
     // Reads a whole member when its declared size is at most `cap`; never holds more than
@@ -74,7 +75,7 @@ private:
 
     ::zip* Handle;
     std::vector<ArchiveMember> Entries;
-    std::unordered_map<std::string_view, size_t> FirstByName; // views into Entries' names
+    mutable std::unordered_map<std::string_view, size_t> FirstByName; // views into Entries' names
 };
 
 } // namespace pv::triage

@@ -78,9 +78,12 @@ Loaded Load(const std::string& path, const cli::Options& options) {
         loaded.Error = opened.Error;
         return loaded;
     }
+    std::vector<Member> members = LoadMembers(*opened.Opened, options.Verify);
+    // libzip's directory is no longer needed; with many members it is the largest allocation.
+    opened.Opened.reset();
     triage::Options core;
     core.WindowDays = options.WindowDays;
-    loaded.Facts = ReadArchiveFacts(LoadMembers(*opened.Opened, options.Verify), core);
+    loaded.Facts = ReadArchiveFacts(members, core);
     loaded.Context.ArchiveName = path;
     loaded.Context.Verified = options.Verify;
     loaded.Context.WindowDays = options.WindowDays;

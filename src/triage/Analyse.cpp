@@ -116,20 +116,21 @@ void AddCrashFindings(const Triage& f, std::vector<Finding>& out) {
                        {c.Where}});
     }
     // One finding per device, against the first crash after its install.
-    for (size_t i = 0; i < f.Devices.size(); ++i) {
-        const CrashLink* nearest = nullptr;
-        for (const CrashLink& c : f.Crashes) {
-            if (std::find(c.InstallsBefore.begin(), c.InstallsBefore.end(), i) !=
-                    c.InstallsBefore.end() &&
-                (!nearest || c.Time < nearest->Time)) {
-                nearest = &c;
+    std::vector<const CrashLink*> nearest(f.Devices.size(), nullptr);
+    for (const CrashLink& c : f.Crashes) {
+        for (const size_t i : c.InstallsBefore) {
+            if (i < nearest.size() && (!nearest[i] || c.Time < nearest[i]->Time)) {
+                nearest[i] = &c;
             }
         }
-        if (!nearest) {
+    }
+    for (size_t i = 0; i < f.Devices.size(); ++i) {
+        const CrashLink* crash = nearest[i];
+        if (!crash || !f.Devices[i].Installed) {
             continue;
         }
         const Device& d = f.Devices[i];
-        const long long days = (DayNumberOf(nearest->Time) - DayNumberOf(*d.Installed));
+        const long long days = (DayNumberOf(crash->Time) - DayNumberOf(*d.Installed));
         std::string when = days == 0   ? "on the day of"
                            : days == 1 ? "1 day before"
                                        : std::to_string(days) + " days before";
@@ -139,13 +140,13 @@ void AddCrashFindings(const Triage& f, std::vector<Finding>& out) {
                 " (version " + d.Version + (d.Provider.empty() ? "" : " by " + d.Provider) + ")";
         }
         text += " was installed on " + FormatLocalTime(*d.Installed) + " UTC, " + when +
-                " the crash " + (nearest->DateOnly ? "on " : "at ") +
-                FormatLocalTime(nearest->Time) + " (" + nearest->Source + ")";
+                " the crash " + (crash->DateOnly ? "on " : "at ") + FormatLocalTime(crash->Time) +
+                " (" + crash->Source + ")";
         text += d.Rollback ? "; the previous driver can be rolled back to." : ".";
         out.push_back({d.Rollback ? Severity::Error : Severity::Warning,
                        d.Rollback ? "crash.recent_driver_rollback" : "crash.recent_driver",
                        text,
-                       {d.Where, nearest->Where}});
+                       {d.Where, crash->Where}});
     }
 }
 

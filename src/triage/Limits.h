@@ -13,7 +13,9 @@ inline constexpr size_t kMaxLinesPerMember = 1'000'000;
 inline constexpr size_t kMaxDevices = 50'000;
 inline constexpr size_t kMaxInstallSections = 100'000;
 inline constexpr size_t kMaxErrorsPerSection = 1'000;
-inline constexpr size_t kMaxDumps = 1'000;
+inline constexpr size_t kMaxDumps = 256;
+// Devices linked to one crash, newest installs first.
+inline constexpr size_t kMaxInstallsPerCrash = 1'000;
 // Beyond this, hosts-file entries are kept only when they name one of the maker's hosts.
 inline constexpr size_t kMaxHostsEntries = 100'000;
 inline constexpr size_t kMaxPrograms = 50'000;

@@ -1,10 +1,12 @@
 #include "triage/Triage.h"
 #include "triage/DateText.h"
+#include "triage/Limits.h"
 #include "triage/Parsers.h"
 #include "triage/ReportNames.h"
 #include "triage/TextTools.h"
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace pv::triage {
 
@@ -150,9 +152,16 @@ void LinkCrashes(Triage& facts, const Options& options) {
                 c.InstallsBefore.push_back(i);
             }
         }
-        std::stable_sort(c.InstallsBefore.begin(), c.InstallsBefore.end(), [&](size_t a, size_t b) {
-            return *facts.Devices[a].Installed > *facts.Devices[b].Installed;
-        });
+        // Newest installs first, and only as many as anyone would read.
+        const auto newer = [&](size_t a, size_t b) {
+            return std::tie(*facts.Devices[a].Installed, b) >
+                   std::tie(*facts.Devices[b].Installed, a);
+        };
+        const size_t keep = std::min(c.InstallsBefore.size(), kMaxInstallsPerCrash);
+        std::partial_sort(c.InstallsBefore.begin(),
+                          c.InstallsBefore.begin() + static_cast<std::ptrdiff_t>(keep),
+                          c.InstallsBefore.end(), newer);
+        c.InstallsBefore.resize(keep);
     }
 }
 

@@ -64,6 +64,7 @@ std::vector<Finding> Analyse(const Triage& facts, const Options& options);
 // | read.value                   | I     | a number field (Prob, Code, Stat) is unreadable      |
 // | read.encoding                | I     | a report had no byte-order mark or odd length        |
 // | read.long_line               | I     | a line longer than the reader's cap was cut          |
+// | read.limit                   | I     | a report held more records than the parsers keep     |
 //
 // Evidence is (member, 1-based line); line 0 means the member as a whole (for a missing report,
 // the member that should have been there).

@@ -1,8 +1,14 @@
 // Hostile shapes: a few megabytes that would otherwise become millions of records.
 #include "triage/Limits.h"
 #include "triage/Parsers.h"
+#include "triage/Triage.h"
+#include "ReportBytes.h"
+#include <chrono>
 #include "triage/ReportText.h"
 #include <gtest/gtest.h>
+
+// Test tables name only the fields that matter to each case; the others keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace pv::triage {
 namespace {
@@ -70,6 +76,38 @@ TEST(Limits, InstallLogKeepsTheFirstErrorsOfASection) {
     EXPECT_EQ(sections[0].Errors.size(), kMaxErrorsPerSection);
     EXPECT_TRUE(sections[0].Failed);
     EXPECT_EQ(notes.size(), 1u);
+}
+
+// Regression: a huge --window over many dumps and devices once linked every device to every
+// crash and searched those links once per device.
+TEST(Limits, HugeWindowOverManyDumpsAndDevices) {
+    std::vector<std::string> dumpLines;
+    for (int day = 1; day <= 300; ++day) {
+        const std::string date = std::to_string((day - 1) / 28 % 12 + 1) + "/" +
+                                 std::to_string((day - 1) % 28 + 1) + "/" +
+                                 std::to_string(2024 + (day - 1) / 336);
+        dumpLines.insert(dumpLines.end(), {"C:\\Minidump\\" + std::to_string(day) + ".dmp", "64 KB",
+                                           "CreateTime: " + date, "ModifyTime: " + date, "", ""});
+    }
+    std::vector<test::DeviceSpec> devices(20000);
+    for (size_t i = 0; i < devices.size(); ++i) {
+        devices[i].Key = std::to_string(i);
+        devices[i].InstallValue = "45000.5"; // 15 March 2023, before every crash
+    }
+    Options options;
+    options.WindowDays = 1'000'000;
+    const auto start = std::chrono::steady_clock::now();
+    const Triage t =
+        ReadArchiveFacts({{"SystemInfo.txt", test::Utf16Report({"Locale-Language  : en-US"})},
+                          {"MEMORYDMP.txt", test::Utf16Report(dumpLines)},
+                          {"DeviceList.txt", test::DeviceListReport(devices)}},
+                         options);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(t.Dumps.size(), kMaxDumps);
+    for (const CrashLink& c : t.Crashes) {
+        EXPECT_LE(c.InstallsBefore.size(), kMaxInstallsPerCrash);
+    }
+    EXPECT_LT(elapsed, std::chrono::seconds(10));
 }
 
 } // namespace

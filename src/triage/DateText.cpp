@@ -76,8 +76,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// "13:05:07", "1:05:07 PM", "13:05"; false when the text is anything else.
-bool ReadTime(std::string_view s, LocalTime& t) {
+// "13:05:07", "1:05:07 PM", "13:05"; false when the text is anything else. `designator` tells
+// whether AM or PM was written.
+bool ReadTime(std::string_view s, LocalTime& t, bool* designator = nullptr) {
     s = TrimBlanks(s);
     size_t pos = 0;
     const int h = ReadNumber(s, pos, 2);
@@ -107,6 +108,9 @@ bool ReadTime(std::string_view s, LocalTime& t) {
         }
         hour = h % 12 + (pm ? 12 : 0);
     }
+    if (designator) {
+        *designator = !rest.empty();
+    }
     if (hour > 23 || m > 59 || sec > 59) {
         return false;
     }
@@ -124,11 +128,11 @@ DateConvention DateConventionOf(std::string_view tag) {
         DateConvention Convention;
     };
     static const Known kKnown[] = {
-        {"en-US", {DateOrder::MonthDayYear, '/'}}, {"de-", {DateOrder::DayMonthYear, '.'}},
-        {"en-GB", {DateOrder::DayMonthYear, '/'}}, {"fr-FR", {DateOrder::DayMonthYear, '/'}},
-        {"es-ES", {DateOrder::DayMonthYear, '/'}}, {"it-IT", {DateOrder::DayMonthYear, '/'}},
-        {"ru-RU", {DateOrder::DayMonthYear, '.'}}, {"pl-PL", {DateOrder::DayMonthYear, '.'}},
-        {"ja-JP", {DateOrder::YearMonthDay, '/'}}, {"zh-CN", {DateOrder::YearMonthDay, '/'}},
+        {"en-US", {DateOrder::MonthDayYear, '/', true}}, {"de-", {DateOrder::DayMonthYear, '.'}},
+        {"en-GB", {DateOrder::DayMonthYear, '/'}},       {"fr-FR", {DateOrder::DayMonthYear, '/'}},
+        {"es-ES", {DateOrder::DayMonthYear, '/'}},       {"it-IT", {DateOrder::DayMonthYear, '/'}},
+        {"ru-RU", {DateOrder::DayMonthYear, '.'}},       {"pl-PL", {DateOrder::DayMonthYear, '.'}},
+        {"ja-JP", {DateOrder::YearMonthDay, '/'}},       {"zh-CN", {DateOrder::YearMonthDay, '/'}},
     };
     tag = TrimBlanks(tag);
     for (const Known& k : kKnown) {
@@ -167,14 +171,23 @@ std::optional<LocalTime> ReadLocaleDateTime(std::string_view text, std::string_v
         return std::nullopt;
     }
 
+    LocalTime t;
+    bool designator = false;
+    const std::string_view rest = TrimBlanks(text.substr(pos));
+    if (!rest.empty() && !ReadTime(rest, t, &designator)) {
+        return std::nullopt;
+    }
+
     DateOrder order = DateOrder::Unknown;
     const DateConvention convention = DateConventionOf(localeTag);
+    const bool fitsConvention =
+        convention.Order != DateOrder::Unknown && convention.Order != DateOrder::YearMonthDay &&
+        convention.Separator == sep && (rest.empty() || designator == convention.TwelveHour);
     if (digits[0] == 4) {
         order = DateOrder::YearMonthDay;
     } else if (digits[2] != 4) {
         return std::nullopt; // two-digit years would need a guess at the century
-    } else if (convention.Order != DateOrder::Unknown &&
-               convention.Order != DateOrder::YearMonthDay && convention.Separator == sep) {
+    } else if (fitsConvention) {
         order = convention.Order;
     } else if (fields[0] > 12 && fields[1] <= 12) {
         order = DateOrder::DayMonthYear;
@@ -186,7 +199,6 @@ std::optional<LocalTime> ReadLocaleDateTime(std::string_view text, std::string_v
         return std::nullopt;
     }
 
-    LocalTime t;
     switch (order) {
     case DateOrder::YearMonthDay:
         t.Year = fields[0];
@@ -205,10 +217,6 @@ std::optional<LocalTime> ReadLocaleDateTime(std::string_view text, std::string_v
         break;
     }
     if (!ValidDate(t.Year, t.Month, t.Day)) {
-        return std::nullopt;
-    }
-    const std::string_view rest = TrimBlanks(text.substr(pos));
-    if (!rest.empty() && !ReadTime(rest, t)) {
         return std::nullopt;
     }
     return t;

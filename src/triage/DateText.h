@@ -13,6 +13,7 @@ enum class DateOrder { Unknown, MonthDayYear, DayMonthYear, YearMonthDay };
 struct DateConvention {
     DateOrder Order = DateOrder::Unknown;
     char Separator = 0;
+    bool TwelveHour = false; // long times carry AM or PM
 };
 
 // The short-date convention of a Locale-Language tag ("en-US", "de-DE"); Unknown for tags this
@@ -21,8 +22,9 @@ DateConvention DateConventionOf(std::string_view localeTag);
 
 // A short date, optionally followed by a blank and a time ("3/14/2019 1:05:07 PM",
 // "14.03.2019 13:05:07", "14.03.2019"). The day, month and year order comes from the locale when
-// the text uses its separator, otherwise from the text alone (a four-digit first field, or a first
-// or second field above 12); when neither settles it the date is not read.
+// the text has its shape (its date separator, and AM or PM exactly when the locale writes them),
+// otherwise from the text alone (a four-digit first field, or a first or second field above 12);
+// when neither settles it the date is not read.
 std::optional<LocalTime> ReadLocaleDateTime(std::string_view text, std::string_view localeTag);
 
 // A general number with "." or "," as the decimal point and an optional exponent ("43567.5",

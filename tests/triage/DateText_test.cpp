@@ -44,6 +44,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Not readable without a guess, or not a date at all.
         LocaleDateCase{"UnknownLocaleAmbiguous", "02/04/2024", "xx-YY", std::nullopt},
         LocaleDateCase{"UsTagWithDottedText", "02.04.2024", "en-US", std::nullopt},
+        // A 24-hour time does not fit United States English: the text alone must settle it.
+        LocaleDateCase{"UsTagWith24HourTime", "02/04/2024 18:45:10", "en-US", std::nullopt},
+        LocaleDateCase{"UsTagWith24HourTimeDayAbove12", "25/04/2024 18:45:10", "en-US",
+                       LocalTime{2024, 4, 25, 18, 45, 10}},
+        LocaleDateCase{"GermanTagWithDesignator", "02.04.2024 6:45:10 PM", "de-DE", std::nullopt},
         LocaleDateCase{"UsTagMonthAbove12", "13/04/2024", "en-US", std::nullopt},
         LocaleDateCase{"TwoDigitYear", "4/2/24", "en-US", std::nullopt},
         LocaleDateCase{"NoSuchDay", "2/30/2024", "en-US", std::nullopt},

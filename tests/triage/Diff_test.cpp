@@ -9,11 +9,11 @@
 namespace pv::triage {
 namespace {
 
+using test::DeviceFields;
 using test::DeviceListReport;
-using test::DeviceSpec;
 using test::Utf16Report;
 
-Triage Archive(const std::vector<DeviceSpec>& devices, const std::string& bsod = "N/A") {
+Triage Archive(const std::vector<DeviceFields>& devices, const std::string& bsod = "N/A") {
     return ReadArchiveFacts({{"SystemInfo.txt", Utf16Report({"Locale-Language  : en-US",
                                                              "BSOD Time        : " + bsod})},
                              {"DeviceList.txt", DeviceListReport(devices)}},

@@ -10,8 +10,8 @@
 namespace pv::triage {
 namespace {
 
+using test::DeviceFields;
 using test::DeviceListReport;
-using test::DeviceSpec;
 using test::Utf16Report;
 using test::WineMember;
 
@@ -102,7 +102,7 @@ TEST(Findings, UnlistedDumpMemberIsACrashOfItsOwn) {
 const std::string kCrashReport =
     Utf16Report({"Locale-Language  : en-US", "BSOD Time        : 4/2/2024 6:45:10 PM"});
 
-std::vector<Member> CrashMembers(const std::vector<DeviceSpec>& devices) {
+std::vector<Member> CrashMembers(const std::vector<DeviceFields>& devices) {
     return {
         {"SystemInfo.txt", kCrashReport},
         {"DeviceList.txt", DeviceListReport(devices)},
@@ -111,7 +111,7 @@ std::vector<Member> CrashMembers(const std::vector<DeviceSpec>& devices) {
 }
 
 TEST(Findings, DriversInstalledWithinTheWindowBeforeACrash) {
-    const std::vector<DeviceSpec> devices = {
+    const std::vector<DeviceFields> devices = {
         {.Key = "A", .Name = "Exactly seven days", .InstallValue = "45377.7813657407"},
         {.Key = "B", .Name = "One second too early", .InstallValue = "45377.7813541667"},
         {.Key = "C", .Name = "After the crash", .InstallValue = "45384.7813773148"},
@@ -149,7 +149,7 @@ TEST(Findings, DriversInstalledWithinTheWindowBeforeACrash) {
 }
 
 TEST(Findings, DeviceProblemsAndStates) {
-    const std::vector<DeviceSpec> devices = {
+    const std::vector<DeviceFields> devices = {
         {.Key = "1", .Name = "Failed", .Code = 28},
         {.Key = "2", .Name = "Disabled", .Problem = 22, .Code = 22},
         {.Key = "3", .Name = "Gone", .Plugged = false, .Code = 45},

@@ -89,7 +89,7 @@ TEST(Limits, HugeWindowOverManyDumpsAndDevices) {
         dumpLines.insert(dumpLines.end(), {"C:\\Minidump\\" + std::to_string(day) + ".dmp", "64 KB",
                                            "CreateTime: " + date, "ModifyTime: " + date, "", ""});
     }
-    std::vector<test::DeviceSpec> devices(20000);
+    std::vector<test::DeviceFields> devices(20000);
     for (size_t i = 0; i < devices.size(); ++i) {
         devices[i].Key = std::to_string(i);
         devices[i].InstallValue = "45000.5"; // 15 March 2023, before every crash

@@ -28,7 +28,7 @@ inline std::string Utf16Report(const std::vector<std::string>& lines) {
 }
 
 // The fields of one device block that the rules read.
-struct DeviceSpec {
+struct DeviceFields {
     std::string Key;
     std::string Name;
     std::string InstallValue = "0"; // InDa.D as written
@@ -43,7 +43,7 @@ struct DeviceSpec {
 };
 
 // The block the device list writes for `d` at position `index`, every line in the writer's order.
-inline std::vector<std::string> DeviceBlock(int index, const DeviceSpec& d) {
+inline std::vector<std::string> DeviceBlock(int index, const DeviceFields& d) {
     auto flag = [](bool b) { return std::string(b ? "True" : "False"); };
     return {"#" + std::to_string(index),
             "[Device]",
@@ -71,7 +71,7 @@ inline std::vector<std::string> DeviceBlock(int index, const DeviceSpec& d) {
             ""};
 }
 
-inline std::string DeviceListReport(const std::vector<DeviceSpec>& devices) {
+inline std::string DeviceListReport(const std::vector<DeviceFields>& devices) {
     std::vector<std::string> lines;
     for (size_t i = 0; i < devices.size(); ++i) {
         const std::vector<std::string> block = DeviceBlock(static_cast<int>(i), devices[i]);

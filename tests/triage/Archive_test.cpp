@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 
 namespace pv::triage {
 namespace {
@@ -210,10 +212,23 @@ TEST(ArchiveRead, ModifiedTimeComesFromTheExtendedTimestampElseTheDosFieldsInUtc
     TestMember dosOnly{"b", "y"};
     dosOnly.DosTime = (12 << 11) | (34 << 5) | (56 / 2);
     TempFolder folder;
-    const OpenResult result = Archive::Open(folder.Write("a.zip", BuildZip({stamped, dosOnly})));
-    ASSERT_TRUE(result.Opened) << result.Error;
-    EXPECT_EQ(result.Opened->Members()[0].Modified, 1706096096);
-    EXPECT_EQ(result.Opened->Members()[1].Modified, 1706704496); // 2024-01-31 12:34:56 UTC
+    const std::string path = folder.Write("a.zip", BuildZip({stamped, dosOnly}));
+    // libzip reads DOS fields as local time; the reader must undo that whatever the zone.
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone ? zone : "";
+    for (const char* tz : {"UTC0", "EST5EDT", "JST-9"}) {
+        setenv("TZ", tz, 1);
+        tzset();
+        const OpenResult result = Archive::Open(path);
+        ASSERT_TRUE(result.Opened) << result.Error;
+        EXPECT_EQ(result.Opened->Members()[0].Modified, 1706096096) << tz;
+        EXPECT_EQ(result.Opened->Members()[1].Modified, 1706704496) << tz; // 2024-01-31 12:34:56
+    }
+    if (zone)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 TEST(ArchiveOpen, ManyTinyMembersOpenInLinearTime) {

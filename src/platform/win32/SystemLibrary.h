@@ -8,7 +8,9 @@
 namespace pv {
 
 // `fileName` in the Windows system folder, by full path, its imports from System32 only; NULL on
-// failure. Never freed by callers that keep entry points for the life of the process.
+// failure. Never freed by callers that keep entry points for the life of the process. Each build
+// loads the library of its own architecture (WOW64 sends the 32-bit exe to SysWOW64), so the path
+// never goes through the 32-bit file view.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 // True for "X:\..." and "\\server\..." paths.
 bool IsAbsolutePath(const std::u16string& path);

@@ -1,6 +1,7 @@
 #include "triage/RenderFacts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace pv::triage {
@@ -52,6 +53,37 @@ std::vector<const Device*> DevicesWithProblems(const Triage& facts) {
         if (HasProblem(device))
             devices.push_back(&device);
     return devices;
+}
+
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsLoopbackName(std::string_view host) {
+    for (std::string_view name :
+         {"localhost", "localhost.localdomain", "ip6-localhost", "ip6-loopback"})
+        if (EqualsIgnoringCase(host, name))
+            return true;
+    return false;
+}
+
+bool IsLoopbackAddress(std::string_view address) {
+    return address.starts_with("127.") || address == "::1" || address == "0:0:0:0:0:0:0:1";
+}
+
+} // namespace
+
+std::vector<const HostsEntry*> HostsRedirects(const Triage& facts) {
+    std::vector<const HostsEntry*> redirects;
+    for (const HostsEntry& entry : facts.Hosts)
+        if (!(IsLoopbackName(entry.Host) && IsLoopbackAddress(entry.Address)))
+            redirects.push_back(&entry);
+    return redirects;
 }
 
 std::vector<const Finding*> FindingsBySeverity(const Triage& facts) {

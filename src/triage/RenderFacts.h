@@ -32,6 +32,10 @@ std::string_view SeverityName(Severity level); // "error", "warning", "info"
 bool HasProblem(const Device& device);
 std::vector<const Device*> DevicesWithProblems(const Triage& facts);
 
+// Hosts-file entries other than the machine's own loopback names (localhost to 127.x or ::1):
+// the ones that send a host somewhere.
+std::vector<const HostsEntry*> HostsRedirects(const Triage& facts);
+
 // Findings ordered by severity (errors first), keeping the core's order within a severity.
 std::vector<const Finding*> FindingsBySeverity(const Triage& facts);
 std::array<size_t, 3> CountBySeverity(const Triage& facts); // errors, warnings, infos

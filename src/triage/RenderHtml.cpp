@@ -179,11 +179,14 @@ void Network(std::string& page, const Triage& facts) {
     else
         page += *facts.MakerHostResolves ? "resolves" : "does not resolve";
     page += ".</p>\n";
-    if (facts.Hosts.empty())
+    const auto redirects = HostsRedirects(facts);
+    if (redirects.empty()) {
+        page += "<p class=\"none\">The hosts file sends no host elsewhere.</p>\n";
         return;
-    page += "<table>\n<tr><th>Host</th><th>Address</th><th>Evidence</th></tr>\n";
-    for (const HostsEntry& entry : facts.Hosts)
-        page += "<tr>" + Cell(entry.Host) + Cell(entry.Address) + EvidenceCell({entry.Where}) +
+    }
+    page += "<table>\n<tr><th>Host</th><th>Sent to</th><th>Evidence</th></tr>\n";
+    for (const HostsEntry* entry : redirects)
+        page += "<tr>" + Cell(entry->Host) + Cell(entry->Address) + EvidenceCell({entry->Where}) +
                 "</tr>\n";
     page += "</table>\n";
 }

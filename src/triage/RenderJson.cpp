@@ -186,12 +186,12 @@ void WriteInstalls(JsonWriter& json, const Triage& facts) {
 void WriteNetwork(JsonWriter& json, const Triage& facts) {
     json.Key("network").BeginObject();
     json.Key("hosts_redirects").BeginArray();
-    for (const HostsEntry& entry : facts.Hosts) {
+    for (const HostsEntry* entry : HostsRedirects(facts)) {
         json.BeginObject();
-        json.Key("host").String(entry.Host);
-        json.Key("address").String(entry.Address);
+        json.Key("host").String(entry->Host);
+        json.Key("address").String(entry->Address);
         json.Key("evidence");
-        WriteEvidence(json, entry.Where);
+        WriteEvidence(json, entry->Where);
         json.EndObject();
     }
     json.EndArray();

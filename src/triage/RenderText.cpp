@@ -8,14 +8,23 @@
 namespace pv::triage {
 namespace {
 
-// Line budgets that keep the whole output on one screen; --json always lists everything.
-constexpr size_t MaxFindings = 12;
-constexpr size_t MaxDevices = 4;
-constexpr size_t MaxCrashes = 2;
-constexpr size_t MaxInstallsPerCrash = 3;
-constexpr size_t MaxFailedInstalls = 3;
-constexpr size_t MaxRedirects = 3;
+// Line budgets that keep the whole output on one screen; --json always lists everything. Every
+// finding is listed when there are at most MaxFindings; past that the rest are counted by id.
+constexpr size_t MaxFindings = 30;
+// When the findings take more lines than this, the sections after them keep only their
+// headlines: the findings already name what those sections would list.
+constexpr size_t FindingsBeforeBrief = 12;
 constexpr size_t MaxNames = 3;
+
+struct Budget {
+    size_t Devices;
+    size_t Crashes;
+    size_t InstallsPerCrash;
+    size_t FailedInstalls;
+    size_t Redirects;
+};
+constexpr Budget Full{4, 2, 3, 3, 3};
+constexpr Budget Brief{0, 0, 0, 0, 0};
 
 std::string Safe(std::string_view text) {
     return PrintableText(text);
@@ -25,8 +34,9 @@ std::string Plural(size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+// A section that shows none of its items has said how many there are in its headline.
 void More(std::string& out, size_t shown, size_t total, std::string_view what) {
-    if (total > shown)
+    if (total > shown && shown > 0)
         out += "  ... " + std::to_string(total - shown) + " more " + std::string(what) +
                " (--json lists all)\n";
 }
@@ -53,13 +63,14 @@ void Header(std::string& out, const Triage& facts, const RenderContext& context)
     out += "\n";
 }
 
-void Findings(std::string& out, const Triage& facts) {
+// Returns the number of lines the findings took.
+size_t Findings(std::string& out, const Triage& facts) {
     const auto counts = CountBySeverity(facts);
     out += "\nFindings: " + Plural(counts[0], "error", "errors") + ", " +
            Plural(counts[1], "warning", "warnings") + ", " + Plural(counts[2], "note", "notes") +
            "\n";
     const auto findings = FindingsBySeverity(facts);
-    const size_t shown = std::min(findings.size(), MaxFindings);
+    const size_t shown = findings.size() <= MaxFindings ? findings.size() : MaxFindings - 1;
     for (size_t i = 0; i < shown; ++i) {
         const Finding& finding = *findings[i];
         char level[16];
@@ -73,7 +84,25 @@ void Findings(std::string& out, const Triage& facts) {
                    "]";
         out += "\n";
     }
-    More(out, shown, findings.size(), "findings");
+    if (shown == findings.size())
+        return shown;
+    // The rest by id, in the order they come.
+    std::vector<std::pair<std::string, size_t>> rest;
+    for (size_t i = shown; i < findings.size(); ++i) {
+        auto it = std::find_if(rest.begin(), rest.end(),
+                               [&](const auto& r) { return r.first == findings[i]->Id; });
+        if (it == rest.end())
+            rest.emplace_back(findings[i]->Id, 1);
+        else
+            ++it->second;
+    }
+    out += "  ... " + std::to_string(findings.size() - shown) + " more findings:";
+    for (size_t i = 0; i < rest.size() && i < MaxNames; ++i)
+        out += (i ? ", " : " ") + Safe(rest[i].first) + " (" + std::to_string(rest[i].second) + ")";
+    if (rest.size() > MaxNames)
+        out += " and " + std::to_string(rest.size() - MaxNames) + " more ids";
+    out += " (--json lists all)\n";
+    return shown + 1;
 }
 
 std::string ProblemSummary(const Device& device) {
@@ -89,24 +118,25 @@ std::string ProblemSummary(const Device& device) {
     return text;
 }
 
-void Devices(std::string& out, const Triage& facts) {
+void Devices(std::string& out, const Triage& facts, const Budget& budget) {
     const auto devices = DevicesWithProblems(facts);
     if (devices.empty())
         return;
     out += "\nDevices with problems (" + std::to_string(devices.size()) + " of " +
            std::to_string(facts.Devices.size()) + ")\n";
-    const size_t shown = std::min(devices.size(), MaxDevices);
+    const size_t shown = std::min(devices.size(), budget.Devices);
     for (size_t i = 0; i < shown; ++i)
         out += "  " + Safe(devices[i]->Name) + " (" + Safe(devices[i]->Instance) +
                "):" + ProblemSummary(*devices[i]) + "\n";
     More(out, shown, devices.size(), "devices");
 }
 
-void Crashes(std::string& out, const Triage& facts, const RenderContext& context) {
+void Crashes(std::string& out, const Triage& facts, const RenderContext& context,
+             const Budget& budget) {
     if (facts.Crashes.empty())
         return;
-    out += "\nCrashes\n";
-    const size_t shown = std::min(facts.Crashes.size(), MaxCrashes);
+    out += "\nCrashes: " + std::to_string(facts.Crashes.size()) + "\n";
+    const size_t shown = std::min(facts.Crashes.size(), budget.Crashes);
     for (size_t i = 0; i < shown; ++i) {
         const CrashLink& crash = facts.Crashes[i];
         std::string when = CrashTimeText(crash);
@@ -120,7 +150,7 @@ void Crashes(std::string& out, const Triage& facts, const RenderContext& context
                " installed in the " + std::to_string(context.WindowDays) + " days before\n";
         size_t listed = 0;
         for (size_t index : crash.InstallsBefore) {
-            if (index >= facts.Devices.size() || listed == MaxInstallsPerCrash)
+            if (index >= facts.Devices.size() || listed == budget.InstallsPerCrash)
                 continue;
             const Device& device = facts.Devices[index];
             out += "    " + Safe(device.Name);
@@ -137,13 +167,13 @@ void Crashes(std::string& out, const Triage& facts, const RenderContext& context
     More(out, shown, facts.Crashes.size(), "crashes");
 }
 
-void Installs(std::string& out, const Triage& facts) {
+void Installs(std::string& out, const Triage& facts, const Budget& budget) {
     if (facts.Installs.empty())
         return;
     const auto failed = FailedInstallSections(facts);
     out += "\nDriver installs: " + Plural(facts.Installs.size(), "section", "sections") + ", " +
            std::to_string(failed.size()) + " failed\n";
-    const size_t shown = std::min(failed.size(), MaxFailedInstalls);
+    const size_t shown = std::min(failed.size(), budget.FailedInstalls);
     for (size_t i = 0; i < shown; ++i) {
         const InstallSection& section = *failed[i];
         out += "  " + (section.Start ? ShortTime(*section.Start) : std::string("(no time)")) +
@@ -153,19 +183,20 @@ void Installs(std::string& out, const Triage& facts) {
     More(out, shown, failed.size(), "failed installs");
 }
 
-void Network(std::string& out, const Triage& facts) {
-    if (facts.Hosts.empty() && !facts.MakerHostResolves)
+void Network(std::string& out, const Triage& facts, const Budget& budget) {
+    const auto redirects = HostsRedirects(facts);
+    if (redirects.empty() && !facts.MakerHostResolves)
         return;
     out += "\nNetwork: maker's host ";
     if (!facts.MakerHostResolves)
         out += "not tested";
     else
         out += *facts.MakerHostResolves ? "resolves" : "does not resolve";
-    out += "; hosts file: " + Plural(facts.Hosts.size(), "entry", "entries") + "\n";
-    const size_t shown = std::min(facts.Hosts.size(), MaxRedirects);
+    out += "; hosts file: " + Plural(redirects.size(), "redirect", "redirects") + "\n";
+    const size_t shown = std::min(redirects.size(), budget.Redirects);
     for (size_t i = 0; i < shown; ++i)
-        out += "  " + Safe(facts.Hosts[i].Host) + " -> " + Safe(facts.Hosts[i].Address) + "\n";
-    More(out, shown, facts.Hosts.size(), "entries");
+        out += "  " + Safe(redirects[i]->Host) + " -> " + Safe(redirects[i]->Address) + "\n";
+    More(out, shown, redirects.size(), "redirects");
 }
 
 void ArchiveState(std::string& out, const Triage& facts, const RenderContext& context) {
@@ -203,11 +234,11 @@ const char* DiffMarker(ChangeKind kind) {
 std::string RenderText(const Triage& facts, const RenderContext& context) {
     std::string out;
     Header(out, facts, context);
-    Findings(out, facts);
-    Devices(out, facts);
-    Crashes(out, facts, context);
-    Installs(out, facts);
-    Network(out, facts);
+    const Budget& budget = Findings(out, facts) > FindingsBeforeBrief ? Brief : Full;
+    Devices(out, facts, budget);
+    Crashes(out, facts, context, budget);
+    Installs(out, facts, budget);
+    Network(out, facts, budget);
     ArchiveState(out, facts, context);
     return out;
 }

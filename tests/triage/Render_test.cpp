@@ -56,6 +56,18 @@ TEST(RenderJson, IsValidJsonWithTheDocumentedFields) {
     EXPECT_FALSE(Contains(json, "Fine Device"));
 }
 
+TEST(RenderFacts, HostsRedirectsLeaveOutOnlyTheLoopbackNames) {
+    Triage facts;
+    facts.Hosts = {{"localhost", "127.0.0.1", {}},     {"LOCALHOST", "::1", {}},
+                   {"localhost", "10.0.0.5", {}},      {"ads.example.com", "0.0.0.0", {}},
+                   {"www.orvix.com", "127.0.0.1", {}}, {"ip6-localhost", "::1", {}}};
+    std::vector<std::string> kept;
+    for (const HostsEntry* entry : HostsRedirects(facts))
+        kept.push_back(entry->Host + " " + entry->Address);
+    EXPECT_EQ(kept, (std::vector<std::string>{"localhost 10.0.0.5", "ads.example.com 0.0.0.0",
+                                              "www.orvix.com 127.0.0.1"}));
+}
+
 TEST(RenderJson, FindingsComeErrorsFirstKeepingTheCoresOrderWithin) {
     const std::string json = RenderJson(SampleFacts(), Context());
     const size_t problem = json.find("\"id\": \"device.problem\"");
@@ -158,9 +170,25 @@ TEST(RenderText, StaysOnOneScreenHoweverMuchTheArchiveHolds) {
         facts.Crashes[0].InstallsBefore.push_back(1);
     const std::string text = RenderText(facts, Context());
     EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 48) << text;
-    EXPECT_TRUE(Contains(text, "more findings (--json lists all)"));
+    EXPECT_TRUE(Contains(text, "  ... 175 more findings: device.reinstall (174), crash.recorded "
+                               "(1) (--json lists all)\n"));
     // The errors are all shown before any warning is cut.
     EXPECT_TRUE(Contains(text, "has code 28."));
+}
+
+TEST(RenderText, EveryFindingIsListedUpToThirty) {
+    Triage facts = SampleFacts();
+    while (facts.Findings.size() < 30)
+        facts.Findings.push_back({Severity::Info,
+                                  "read.date",
+                                  "Date " + std::to_string(facts.Findings.size()) + " unread.",
+                                  {}});
+    const std::string text = RenderText(facts, Context());
+    for (const Finding& finding : facts.Findings)
+        EXPECT_TRUE(Contains(text, PrintableText(finding.Text))) << finding.Text;
+    EXPECT_FALSE(Contains(text, "more findings"));
+    // The sections after them keep their headlines only.
+    EXPECT_TRUE(Contains(text, "\nDevices with problems (1 of 3)\n\nCrashes: 1\n"));
 }
 
 TEST(RenderHtml, SelfContainedAndEscaped) {

@@ -10,6 +10,7 @@ constexpr std::string_view Style = R"css(
 body { font: 14px/1.4 "DejaVu Sans", Arial, sans-serif; margin: 16px 24px; color: #1d1d1d; }
 h1 { font-size: 20px; margin: 0 0 4px; }
 h2 { font-size: 16px; margin: 20px 0 6px; border-bottom: 1px solid #ddd; }
+h3 { font-size: 14px; margin: 12px 0 4px; }
 .summary { color: #555; margin: 0 0 8px; }
 table { border-collapse: collapse; }
 th, td { text-align: left; padding: 3px 10px 3px 0; vertical-align: top; }
@@ -82,6 +83,15 @@ void TimelineSection(std::string& page, const Triage& facts, const RenderContext
         page += " " + std::to_string(timeline.InstallsOffAxis) +
                 " driver installs fall outside the periods shown.";
     page += "</p>\n";
+    // A close-up of the newest crash that has installs linked to it.
+    const CrashLink* newest = nullptr;
+    for (const CrashLink& crash : facts.Crashes)
+        if (!crash.InstallsBefore.empty() && (newest == nullptr || newest->Time < crash.Time))
+            newest = &crash;
+    if (newest != nullptr)
+        page += "<h3>The " + std::to_string(context.WindowDays) + " days before the crash of " +
+                H(CrashTimeText(*newest)) + " (" + H(newest->Source) + ")</h3>\n" +
+                RenderCrashCloseUp(facts, context, *newest).Svg;
 }
 
 void Findings(std::string& page, const Triage& facts) {

@@ -335,13 +335,17 @@ int64_t WallMinutes(const LocalTime& time) {
     return DayStart(time) + time.Hour * MinutesPerHour + time.Minute;
 }
 
-Timeline RenderTimeline(const Triage& facts, const RenderContext& context) {
+namespace {
+
+Timeline Draw(const Triage& facts, const RenderContext& context,
+              const std::optional<Period>& closeUp) {
     std::vector<Event> events = CollectEvents(facts);
     if (facts.System.LogTime) {
         const int64_t limit = WallMinutes(*facts.System.LogTime) + FutureSlack;
         std::erase_if(events, [&](const Event& e) { return e.Time > limit; });
     }
-    const Axis axis = LayOut(ChoosePeriods(events, context.WindowDays));
+    const Axis axis =
+        LayOut(closeUp ? std::vector<Period>{*closeUp} : ChoosePeriods(events, context.WindowDays));
     const int axisY = TopMargin + LaneCount * LaneHeight + 4;
     const int height = axisY + AxisHeight;
     Timeline timeline;
@@ -424,6 +428,20 @@ Timeline RenderTimeline(const Triage& facts, const RenderContext& context) {
     }
     svg += "</svg>\n";
     return timeline;
+}
+
+} // namespace
+
+Timeline RenderTimeline(const Triage& facts, const RenderContext& context) {
+    return Draw(facts, context, std::nullopt);
+}
+
+Timeline RenderCrashCloseUp(const Triage& facts, const RenderContext& context,
+                            const CrashLink& crash) {
+    const Event event = CrashEvent(crash.Time, crash.DateOnly, crash.Source);
+    return Draw(facts, context,
+                Period{event.WindowEnd - context.WindowDays * MinutesPerDay - MinutesPerDay / 2,
+                       event.WindowEnd + MinutesPerDay});
 }
 
 } // namespace pv::triage

@@ -29,4 +29,9 @@ struct Timeline {
 
 Timeline RenderTimeline(const Triage& facts, const RenderContext& context);
 
+// The same lanes over the window before one crash and a day after it, at a scale where a day
+// is wide: the close-up of the installs that crash is linked to.
+Timeline RenderCrashCloseUp(const Triage& facts, const RenderContext& context,
+                            const CrashLink& crash);
+
 } // namespace pv::triage

@@ -265,6 +265,22 @@ TEST(RenderTimeline, DistantPeriodsGetPiecesOfTheirOwnAndStrayDatesAreDropped) {
     EXPECT_FALSE(Contains(timeline.Svg, "9999"));
 }
 
+TEST(RenderTimeline, CloseUpCoversTheWindowBeforeTheCrashAlone) {
+    Triage facts = SampleFacts();
+    facts.Crashes[0].DateOnly = true;
+    const Timeline closeUp = RenderCrashCloseUp(facts, Context(), facts.Crashes[0]);
+    EXPECT_EQ(closeUp.Segments, 1u);
+    EXPECT_EQ(closeUp.InstallsOffAxis, 1u); // May 2023
+    const double install = MarkerX(closeUp.Svg, "Realtek Audio");
+    const double crash = MarkerX(closeUp.Svg, "Crash");
+    EXPECT_LT(install, crash);
+    // A day is wide here: the install of the day before sits far from the crash's marker.
+    EXPECT_GT(crash - install, 40.0);
+    // Nothing after the day following the crash: the logs of the 29th to 31st are left out.
+    EXPECT_FALSE(Contains(closeUp.Svg, "Product log of"));
+    EXPECT_TRUE(Contains(closeUp.Svg, "2024-01-23 (day only)"));
+}
+
 TEST(RenderTimeline, AnArchiveWithoutDatesSaysSo) {
     const Timeline timeline = RenderTimeline(Triage{}, Context());
     EXPECT_EQ(timeline.Segments, 0u);

@@ -57,6 +57,7 @@ std::vector<Member> LoadMembers(const Archive& archive, bool verify, const LoadL
         Member member;
         member.Name = entry.Name;
         member.Modified = entry.Modified;
+        member.Size = entry.Size;
         if (IsParsedMember(entry.Name)) {
             const uint64_t room = total < limits.TotalCap ? limits.TotalCap - total : 0;
             MemberRead read = archive.Read(i, std::min(limits.MemberCap, room));

@@ -64,6 +64,8 @@ TEST(ArchiveLoad, OnlyReportsAreReadAndOnlyVerifyChecksTheRest) {
     EXPECT_TRUE(quick[1].Bytes.empty());
     EXPECT_FALSE(quick[1].Damaged); // never read, so not known
     EXPECT_EQ(quick[2].Modified, 1706096096);
+    EXPECT_EQ(quick[2].Size, 4u);
+    EXPECT_EQ(quick[1].Size, 5000u); // declared, though never read
     EXPECT_EQ(quick[3].Bytes, "h");
 
     const std::vector<Member> verified = LoadMembers(*loaded->Opened, true);

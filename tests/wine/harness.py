@@ -533,7 +533,7 @@ class Prefix:
 
     def run_tool(self, press=True, close_mid_job=None, hold_job_ms=None, exe=None, exe_dir=None,
                  cwd=None, actions=(), on_window=None, on_message=None, screenshot=None,
-                 message_screenshot=None, timeout=120, check=True):
+                 message_screenshot=None, timeout=120, check=True, driver=None):
         """Runs the exe through the UI driver and returns its JSON report as a dict.
 
         press=True: click btnSave, sample lblWaiting/btnSave, read the "Completed" message,
@@ -553,11 +553,12 @@ class Prefix:
         on_window(px) / on_message(px): called while the window, resp. the message, is shown.
         screenshot / message_screenshot: names of PNGs taken at those moments (out/screenshots).
         check: raise AssertionError when the driver reports a failure.
+        driver: Unix path of the UI driver to use (default: the one of this prefix's build).
         """
         if exe is None:
             exe = self.install_tool(exe_dir)
-        driver = self.install(self.build_file('tools', 'uidriver.exe'), r'C:\windows\temp',
-                              'pv-uidriver.exe')
+        driver = self.install(driver or self.build_file('tools', 'uidriver.exe'),
+                              r'C:\windows\temp', 'pv-uidriver.exe')
         signals = tempfile.mkdtemp(prefix='signals-', dir=self.path)
         pauses = {}
         if on_window or screenshot or not press:

@@ -204,6 +204,12 @@ class Machine:
         self.ops.append(('file', expand(winpath), data, mtime, readonly))
         return self
 
+    def build_output(self, winpath, *parts):
+        """A copy of a file of the build the prefix runs (parts below its folder, e.g. 'tools',
+        'Pellomar.dll'): a double of the maker's built for the same architecture as the exe."""
+        self.ops.append(('buildfile', expand(winpath), parts))
+        return self
+
     def ini(self, winpath, section, key, value):
         """One entry of an ini file assembled from all ini() calls for that path (ANSI text,
         CR LF, sections and keys in first-mention order). Written when applied."""
@@ -233,8 +239,8 @@ class Machine:
 
     # ----- applying -------------------------------------------------------------------------
     def apply(self, prefix):
-        """Writes everything into `prefix` (an object with unix_path(winpath) and
-        wine(args, check=True)); registry in one import per view."""
+        """Writes everything into `prefix` (an object with unix_path(winpath), build_file(*parts)
+        and wine(args, check=True)); registry in one import per view."""
         inis = {}
         dir_times = []
         readonly_paths = []
@@ -247,10 +253,14 @@ class Machine:
                 _, path, section, key, value = op
                 inis.setdefault(path, {}).setdefault(section, {})[key] = value
                 continue
-            if kind in ('file', 'remove', 'symlink'):
+            if kind in ('file', 'buildfile', 'remove', 'symlink'):
                 inis.pop(op[1], None)
             target = prefix.unix_path(op[1])
-            if kind == 'file':
+            if kind == 'buildfile':
+                source = prefix.build_file(*op[2])
+                with open(source, 'rb') as f:
+                    _write(target, f.read())
+            elif kind == 'file':
                 _, _, data, mtime, readonly = op
                 _write(target, data.encode('utf-8') if isinstance(data, str) else data)
                 if mtime is not None:

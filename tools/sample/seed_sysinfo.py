@@ -4,7 +4,6 @@ folder, crash dumps, uninstall entries, start-up entries and a browser helper ob
 Constants name what the report should show, so tests compare exact lines."""
 
 import datetime as _dt
-import os
 import re
 
 from machine import APPDATA, PROGRAMDATA, UNINSTALL
@@ -47,14 +46,6 @@ EXPECTED = {
 ABSENT = ['Acme Hidden Component', 'Acme Terminal Aware']
 
 
-def _library_path():
-    build = os.environ.get('PV_BUILD_DIR') or os.path.join(
-        os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
-        'build', 'win32')
-    path = os.path.join(build, 'tools', 'Pellomar.dll')
-    return path if os.path.exists(path) else None
-
-
 def main_folder(m):
     """The main edition's folder as the machine registers it (DisplayIcon of its uninstall
     entry); registers the default folder when no seed did."""
@@ -68,10 +59,8 @@ def main_folder(m):
 
 
 def seed_restore_library(m):
-    library = _library_path()
-    if library:
-        with open(library, 'rb') as f:
-            m.file(main_folder(m) + r'\Pellomar.dll', f.read())
+    # The double is built for the exe's own architecture: a process loads no library of another.
+    m.build_output(main_folder(m) + r'\Pellomar.dll', 'tools', 'Pellomar.dll')
 
 
 def seed_dumps(m):

@@ -27,7 +27,7 @@ MACHINE_STATE = [
     ('SystemInfo.txt', r'^(System Up Time|Program Up Time|Physical Memory|Allocated Memory|'
                        r'Log Time)( *):.*$', r'\1\2: <state>'),
     ('SystemInfo.txt', r'^(\S.*) \[\d+\] ', r'\1 [<pid>] '),
-    ('SystemInfo.txt', r'^(\[[A-Z]:\] .*), \([^()]* / ([^()]*)\)$', r'\1, (<free> / \2)'),
+    ('SystemInfo.txt', r'^(\[[A-Z]:\] .*), \([^()]* / ([^()]*)\)(?=\r?$)', r'\1, (<free> / \2)'),
     ('PingHosts.txt', r'time[<=]\d+ms', 'time<state>'),
     ('PingHosts.txt', r'(Minimum|Maximum|Average) = \d+ms', r'\1 = <state>'),
     ('DeviceList.txt', r'^ (Date\.D = %(today)s\b|Date = %(today_text)s )[^\r\n]*', ' <now>'),

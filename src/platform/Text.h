@@ -16,6 +16,8 @@ constexpr bool IsLowSurrogate(char32_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+// Appends one code point (at most U+10FFFF, not a surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 // Lossless for valid UTF-16; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 // Invalid UTF-8 sequences become U+FFFD.

@@ -163,7 +163,11 @@ void AddInstallFindings(const Triage& f, std::vector<Finding>& out) {
         if (!s.Errors.empty()) {
             text += ": " + s.Errors.front();
         }
-        Finding finding{Severity::Error, "install.failed", text + ".", {s.Where}};
+        // The quoted error line often ends a sentence of its own.
+        if (text.back() != '.') {
+            text += '.';
+        }
+        Finding finding{Severity::Error, "install.failed", text, {s.Where}};
         for (size_t k = 0; k < s.ErrorLines.size() && k < kMaxErrorEvidence; ++k) {
             finding.Evidence.push_back({s.Where.Member, s.ErrorLines[k]});
         }

@@ -200,6 +200,18 @@ TEST(Findings, FailedInstallWithItsErrorLines) {
     EXPECT_EQ(f->Evidence[20], (Evidence{member, 22}));
 }
 
+TEST(Findings, FailedInstallErrorEndingInAPeriodIsNotDoubled) {
+    const std::string log = ">>>  [Device Install - PCI\\VEN_1]\r\n"
+                            ">>>  Section start 2024/03/29 10:02:11.123\r\n"
+                            "!!!  dvi: Device not started (CM_PROB_FAILED_INSTALL).\r\n"
+                            "<<<  [Exit status: FAILURE(0xe0000219)]\r\n";
+    const Triage t = ReadArchiveFacts({{"AppData/Logs/Install/setupapi.dev.log", log}}, Options{});
+    const Finding* f = FindFinding(t, "install.failed");
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->Text.ends_with("(CM_PROB_FAILED_INSTALL).")) << f->Text;
+    EXPECT_FALSE(f->Text.ends_with("..")) << f->Text;
+}
+
 TEST(Findings, HostsAndPing) {
     std::vector<Member> members = WineMembers();
     Replace(members, "Hosts",

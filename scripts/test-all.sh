@@ -77,6 +77,7 @@ echo "== wine tier drives build/$wine_preset: $wine_why"
 compare=(-DPV_COMPARE_WITH=)
 [[ $wine_preset == win32 ]] && compare=(-DPV_COMPARE_WITH="$ROOT/build/win64")
 
+export PV_BUILD_DIR="$ROOT/build/$wine_preset" # the build the harness (and its template) uses
 win64_ok=0
 if step build-win64 bash -c "cmake --preset win64 && cmake --build --preset win64 -j $JOBS"; then
   win64_ok=1
@@ -85,8 +86,7 @@ fi
 if step build-win32 bash -c "cmake --preset win32 ${compare[*]} && cmake --build --preset win32 -j $JOBS"; then
   tests test-win32-static win32 -L static
   if [[ $wine_preset == win32 || $win64_ok == 1 ]] &&
-    step wine-template env PV_BUILD_DIR="$ROOT/build/$wine_preset" \
-      python3 -c "import sys; sys.path.insert(0, 'tests/wine'); import harness; harness.ensure_template()"; then
+    step wine-template harness_py "harness.ensure_template()"; then
     tests test-wine "$wine_preset" -L wine
     note "  wine tier" "" "drove build/$wine_preset: $wine_why"
     if [[ $wine_preset == win64 ]]; then

@@ -17,8 +17,9 @@ no Mono/Gecko, real Desktop/Documents/Downloads folders) into build/wine-prefixe
 Xvfb display and a persistent wineserver, applies the machine, and on exit kills its wineserver
 and Xvfb and deletes the copy (PV_KEEP_PREFIX=1 keeps it for a post-mortem).
 
-Environment: PV_BUILD_DIR (win32 build with PlenviaHelper.exe and tools/*.exe; default
-build/win32), PV_SOURCE_DIR, PV_OUT_DIR (default <repo>/out), PV_WINE_TEMPLATE.
+Environment: PV_BUILD_DIR (the build with PlenviaHelper.exe and tools/*.exe the tier drives:
+build/win32 or build/win64 as choose_vehicle() decides; default build/win64), PV_WINE_PRESET
+(overrides that choice), PV_SOURCE_DIR, PV_OUT_DIR (default <repo>/out), PV_WINE_TEMPLATE.
 Costs (2 cores): template 25-40 s once per Wine version; a Prefix 0.3 s to copy plus 1.5-4 s to
 apply the default machine (the registry import starts Wine's services); each run_tool 2-3 s plus
 the job's own time (the default machine's full job: 1-6 s).
@@ -33,8 +34,8 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import struct
+import tempfile
 import time
 import zipfile
 
@@ -293,7 +294,7 @@ def _probe_fonts(env):
     """Fails unless a Tahoma -11 font resolves to the face Tahoma, regular and bold."""
     probe = build_file('tools', 'fontprobe.exe')
     if not os.path.exists(probe):
-        raise RuntimeError('%s is missing: build the win32 preset first' % probe)
+        raise RuntimeError('%s is missing: build its preset first' % probe)
     out = _run([_loader_for_file(probe), probe], env, timeout=120).stdout.decode(errors='replace').replace('\r', '')
     faces = dict(line.split(' ', 2)[1:] for line in out.splitlines() if line.startswith('face '))
     if faces.get('400') != 'Tahoma' or faces.get('700') != 'Tahoma':

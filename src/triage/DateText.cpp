@@ -1,5 +1,6 @@
 #include "triage/DateText.h"
 #include "platform/Calendar.h"
+#include "triage/TextTools.h"
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -56,26 +57,6 @@ bool ValidDate(int y, int m, int d) {
     return y >= 1900 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') {
-            x = static_cast<char>(x - 32);
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = static_cast<char>(y - 32);
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // "13:05:07", "1:05:07 PM", "13:05"; false when the text is anything else. `designator` tells
 // whether AM or PM was written.
 bool ReadTime(std::string_view s, LocalTime& t, bool* designator = nullptr) {
@@ -101,8 +82,8 @@ bool ReadTime(std::string_view s, LocalTime& t, bool* designator = nullptr) {
     const std::string_view rest = TrimBlanks(s.substr(pos));
     int hour = h;
     if (!rest.empty()) {
-        const bool am = EqualsIgnoreCase(rest, "AM") || EqualsIgnoreCase(rest, "A.M.");
-        const bool pm = EqualsIgnoreCase(rest, "PM") || EqualsIgnoreCase(rest, "P.M.");
+        const bool am = EqualsNoCase(rest, "AM") || EqualsNoCase(rest, "A.M.");
+        const bool pm = EqualsNoCase(rest, "PM") || EqualsNoCase(rest, "P.M.");
         if ((!am && !pm) || h < 1 || h > 12) {
             return false;
         }
@@ -137,9 +118,8 @@ DateConvention DateConventionOf(std::string_view tag) {
     tag = TrimBlanks(tag);
     for (const Known& k : kKnown) {
         const std::string_view key = k.Tag;
-        if (key.back() == '-'
-                ? tag.size() > key.size() && EqualsIgnoreCase(tag.substr(0, key.size()), key)
-                : EqualsIgnoreCase(tag, key)) {
+        if (key.back() == '-' ? tag.size() > key.size() && StartsWithNoCase(tag, key)
+                              : EqualsNoCase(tag, key)) {
             return k.Convention;
         }
     }

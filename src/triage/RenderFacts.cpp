@@ -1,7 +1,8 @@
 #include "triage/RenderFacts.h"
 
+#include "triage/TextTools.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 namespace pv::triage {
@@ -57,17 +58,10 @@ std::vector<const Device*> DevicesWithProblems(const Triage& facts) {
 
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsLoopbackName(std::string_view host) {
     for (std::string_view name :
          {"localhost", "localhost.localdomain", "ip6-localhost", "ip6-loopback"})
-        if (EqualsIgnoringCase(host, name))
+        if (EqualsNoCase(host, name))
             return true;
     return false;
 }

@@ -1,6 +1,7 @@
 #include "triage/RenderEscape.h"
 
 #include "platform/Text.h"
+#include "triage/TextTools.h"
 
 #include <cstdint>
 
@@ -13,43 +14,10 @@ constexpr char32_t Invalid = 0xFFFFFFFF;
 // Decodes the code point at `pos` and advances past it; an invalid sequence yields Invalid and
 // advances by one byte, so decoding always makes progress.
 char32_t NextCodePoint(std::string_view text, size_t& pos) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    size_t length = 0;
     char32_t cp = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, cp = lead & 0x1Fu, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, cp = lead & 0x0Fu, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, cp = lead & 0x07u, minimum = 0x10000;
-    } else {
-        ++pos;
-        return Invalid;
-    }
-    if (pos + length > text.size()) {
-        ++pos;
-        return Invalid;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        const unsigned char next = byte(pos + i);
-        if ((next & 0xC0) != 0x80) {
-            ++pos;
-            return Invalid;
-        }
-        cp = (cp << 6) | (next & 0x3Fu);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++pos;
-        return Invalid;
-    }
-    pos += length;
-    return cp;
+    const size_t length = Utf8SequenceAt(text, pos, cp);
+    pos += length == 0 ? 1 : length;
+    return length == 0 ? Invalid : cp;
 }
 
 bool IsControl(char32_t cp) {

@@ -1,5 +1,7 @@
 #include "triage/ReportText.h"
+#include "platform/Text.h"
 #include "triage/Limits.h"
+#include "triage/TextTools.h"
 #include <algorithm>
 #include <cstdint>
 
@@ -20,50 +22,10 @@ uint8_t Byte(std::string_view bytes, size_t i) {
     return static_cast<uint8_t>(bytes[i]);
 }
 
-// Length of the valid UTF-8 sequence at i and its code point; 0 when it is not valid.
-size_t Utf8Sequence(std::string_view bytes, size_t i, char32_t& cp) {
-    const uint8_t b = Byte(bytes, i);
-    if (b < 0x80) {
-        cp = b;
-        return 1;
-    }
-    size_t len = 0;
-    char32_t min = 0;
-    if ((b & 0xE0) == 0xC0) {
-        len = 2;
-        cp = b & 0x1Fu;
-        min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-        len = 3;
-        cp = b & 0x0Fu;
-        min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-        len = 4;
-        cp = b & 0x07u;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (bytes.size() - i < len) {
-        return 0;
-    }
-    for (size_t k = 1; k < len; ++k) {
-        const uint8_t c = Byte(bytes, i + k);
-        if ((c & 0xC0) != 0x80) {
-            return 0;
-        }
-        cp = (cp << 6) | (c & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        return 0;
-    }
-    return len;
-}
-
 bool IsValidUtf8(std::string_view bytes) {
     char32_t cp = 0;
     for (size_t i = 0; i < bytes.size();) {
-        const size_t len = Utf8Sequence(bytes, i, cp);
+        const size_t len = Utf8SequenceAt(bytes, i, cp);
         if (len == 0) {
             return false;
         }
@@ -108,23 +70,7 @@ public:
         if (cut_) {
             return;
         }
-        char buf[4];
-        size_t len = 0;
-        if (cp < 0x80) {
-            buf[len++] = static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            buf[len++] = static_cast<char>(0xC0 | (cp >> 6));
-            buf[len++] = static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            buf[len++] = static_cast<char>(0xE0 | (cp >> 12));
-            buf[len++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            buf[len++] = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            buf[len++] = static_cast<char>(0xF0 | (cp >> 18));
-            buf[len++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            buf[len++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            buf[len++] = static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        const size_t len = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
         // A CR is held back: it belongs to the line break when an LF follows it.
         if (text_.size() - start_ + len + (pendingCr_ ? 1 : 0) > cap_) {
             cut_ = true;
@@ -139,7 +85,7 @@ public:
             pendingCr_ = true;
             return;
         }
-        text_.append(buf, len);
+        AppendUtf8(text_, cp);
     }
 
     void Finish() {
@@ -184,11 +130,10 @@ bool DecodeUtf16(std::string_view bytes, bool bigEndian, LineBuilder& out) {
     size_t k = 0;
     for (; k < units && !out.Full(); ++k) {
         char32_t cp = unit(k);
-        if (cp >= 0xD800 && cp <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 &&
-            unit(k + 1) <= 0xDFFF) {
+        if (IsHighSurrogate(cp) && k + 1 < units && IsLowSurrogate(unit(k + 1))) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(k + 1) - 0xDC00);
             ++k;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+        } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp)) {
             cp = kReplacement;
         }
         out.Add(cp);
@@ -200,7 +145,7 @@ bool DecodeUtf8(std::string_view bytes, LineBuilder& out) {
     size_t i = 0;
     while (i < bytes.size() && !out.Full()) {
         char32_t cp = 0;
-        const size_t len = Utf8Sequence(bytes, i, cp);
+        const size_t len = Utf8SequenceAt(bytes, i, cp);
         if (len == 0) {
             out.Add(kReplacement);
             ++i;

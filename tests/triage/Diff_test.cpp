@@ -77,11 +77,8 @@ TEST(Diff, EvidenceFromBothArchives) {
 }
 
 TEST(Diff, SameArchiveHasNoChanges) {
-    std::vector<Member> members;
-    for (const char* name : {"SystemInfo.txt", "DeviceList.txt", "MEMORYDMP.txt"}) {
-        members.push_back({name, test::WineMember(name)});
-    }
-    const Triage t = ReadArchiveFacts(members, Options{});
+    const Triage t = ReadArchiveFacts(
+        test::WineMembers({"SystemInfo.txt", "DeviceList.txt", "MEMORYDMP.txt"}), Options{});
     EXPECT_TRUE(Diff(t, t).Changes.empty());
 }
 

@@ -15,15 +15,10 @@ using test::DeviceListReport;
 using test::Utf16Report;
 using test::WineMember;
 
-const char* const kWineReports[] = {"Hosts",        "PingHosts.txt",    "MEMORYDMP.txt",
-                                    "pvreg.txt",    "SystemInfo.txt",   "DeviceList.txt",
-                                    "FileList.txt", "FileList_beta.txt"};
-
 std::vector<Member> WineMembers() {
-    std::vector<Member> members;
-    for (const char* name : kWineReports) {
-        members.push_back({name, WineMember(name)});
-    }
+    std::vector<Member> members =
+        test::WineMembers({"Hosts", "PingHosts.txt", "MEMORYDMP.txt", "pvreg.txt", "SystemInfo.txt",
+                           "DeviceList.txt", "FileList.txt", "FileList_beta.txt"});
     members.push_back({"AppData/Logs/Install/setupapi.dev.log", WineMember("setupapi.dev.log")});
     return members;
 }

@@ -3,6 +3,7 @@
 // CR LF after every line) and the members of the archive the product wrote under Wine.
 #include "platform/ReportText.h"
 #include "platform/Text.h"
+#include "triage/Triage.h"
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -11,7 +12,7 @@
 
 namespace pv::triage::test {
 
-inline std::string Utf16Report(std::initializer_list<std::string> lines) {
+inline std::string Utf16Report(const std::vector<std::string>& lines) {
     ReportText report;
     for (const std::string& line : lines) {
         report.Add(FromUtf8(line));
@@ -19,12 +20,8 @@ inline std::string Utf16Report(std::initializer_list<std::string> lines) {
     return report.Bytes();
 }
 
-inline std::string Utf16Report(const std::vector<std::string>& lines) {
-    ReportText report;
-    for (const std::string& line : lines) {
-        report.Add(FromUtf8(line));
-    }
-    return report.Bytes();
+inline std::string Utf16Report(std::initializer_list<std::string> lines) {
+    return Utf16Report(std::vector<std::string>(lines));
 }
 
 // The fields of one device block that the rules read.
@@ -83,6 +80,17 @@ inline std::string DeviceListReport(const std::vector<DeviceFields>& devices) {
 inline std::string WineMember(const std::string& name) {
     std::ifstream in(std::string(PV_TEST_DATA_DIR) + "/wine/" + name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The named reports of the Wine archive as archive members.
+inline std::vector<Member> WineMembers(std::initializer_list<const char*> names) {
+    std::vector<Member> members;
+    for (const char* name : names) {
+        Member& member = members.emplace_back();
+        member.Name = name;
+        member.Bytes = WineMember(name);
+    }
+    return members;
 }
 
 } // namespace pv::triage::test

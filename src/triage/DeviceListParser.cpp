@@ -73,8 +73,7 @@ void ReadNumberField(std::string_view value, std::optional<long long>& field, co
 std::vector<Device> ParseDeviceList(std::string_view bytes, const std::string& member,
                                     std::vector<ReadNote>& notes) {
     std::vector<Device> devices;
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, true, notes);
+    const DecodedText text = DecodeMember(bytes, member, true, notes);
 
     Device* current = nullptr;
     Part part = Part::Fields;

@@ -23,8 +23,7 @@ constexpr int kFullDumpGapAfterBlock = 4;
 std::vector<Dump> ParseMemoryDumpList(std::string_view bytes, const std::string& member,
                                       std::string_view localeTag, std::vector<ReadNote>& notes) {
     std::vector<Dump> dumps;
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, true, notes);
+    const DecodedText text = DecodeMember(bytes, member, true, notes);
 
     int emptyRun = 0;
     bool anyRecord = false;

@@ -30,8 +30,7 @@ EditionFiles ParseFileList(std::string_view bytes, const std::string& member,
     EditionFiles files;
     files.Member = member;
     files.Edition = EditionOf(member);
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, true, notes);
+    const DecodedText text = DecodeMember(bytes, member, true, notes);
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = text.Line(i);
         if (TrimText(line).empty()) {

@@ -64,8 +64,7 @@ PingFacts ParsePingHosts(std::string_view bytes, const std::string& member,
     PingFacts ping;
     ping.Present = true;
     ping.Where = {member, 0};
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, true, notes);
+    const DecodedText text = DecodeMember(bytes, member, true, notes);
     for (size_t i = 0; i < text.LineCount() && ping.Text.size() < kMaxPingText; ++i) {
         const std::string_view line = TrimText(text.Line(i));
         if (line.empty()) {
@@ -110,8 +109,7 @@ std::vector<HostsEntry> ParseHostsFile(std::string_view bytes, const std::string
                                        const std::vector<std::string>& makerHosts,
                                        std::vector<ReadNote>& notes) {
     std::vector<HostsEntry> entries;
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, false, notes);
+    const DecodedText text = DecodeMember(bytes, member, false, notes);
     bool cut = false;
     for (size_t i = 0; i < text.LineCount(); ++i) {
         std::string_view line = text.Line(i);

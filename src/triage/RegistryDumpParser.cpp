@@ -9,8 +9,7 @@ namespace pv::triage {
 std::vector<std::string> ParseRegistryDump(std::string_view bytes, const std::string& member,
                                            std::vector<ReadNote>& notes) {
     std::vector<std::string> values;
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, true, notes);
+    const DecodedText text = DecodeMember(bytes, member, true, notes);
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = TrimText(text.Line(i));
         if (line.empty()) {

@@ -245,4 +245,11 @@ void NoteDecoding(const DecodedText& text, const std::string& member, bool expec
     }
 }
 
+DecodedText DecodeMember(std::string_view bytes, const std::string& member, bool expectUtf16,
+                         std::vector<ReadNote>& notes) {
+    DecodedText text = DecodeReportText(bytes);
+    NoteDecoding(text, member, expectUtf16, notes);
+    return text;
+}
+
 } // namespace pv::triage

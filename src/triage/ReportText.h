@@ -47,4 +47,8 @@ DecodedText DecodeReportText(std::string_view bytes, size_t lineCap = kDefaultLi
 void NoteDecoding(const DecodedText& text, const std::string& member, bool expectUtf16,
                   std::vector<ReadNote>& notes);
 
+// How each parser reads its member: decoded with the default line cap, and noted.
+DecodedText DecodeMember(std::string_view bytes, const std::string& member, bool expectUtf16,
+                         std::vector<ReadNote>& notes);
+
 } // namespace pv::triage

@@ -62,8 +62,7 @@ std::string InfNamedBy(std::string_view line) {
 std::vector<InstallSection> ParseSetupApiLog(std::string_view bytes, const std::string& member,
                                              std::vector<ReadNote>& notes) {
     std::vector<InstallSection> sections;
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, false, notes);
+    const DecodedText text = DecodeMember(bytes, member, false, notes);
 
     std::string pendingTitle;
     int pendingTitleLine = 0;

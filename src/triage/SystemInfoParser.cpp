@@ -88,8 +88,7 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
                             std::vector<ReadNote>& notes) {
     SystemFacts facts;
     facts.Present = true;
-    const DecodedText text = DecodeReportText(bytes);
-    NoteDecoding(text, member, true, notes);
+    const DecodedText text = DecodeMember(bytes, member, true, notes);
 
     std::string section = "System";
     std::string windowsDrive;

@@ -106,6 +106,14 @@ std::vector<const InstallSection*> FailedInstallSections(const Triage& facts) {
     return failed;
 }
 
+std::vector<const Device*> InstallsBefore(const Triage& facts, const CrashLink& crash) {
+    std::vector<const Device*> devices;
+    for (size_t index : crash.InstallsBefore)
+        if (index < facts.Devices.size())
+            devices.push_back(&facts.Devices[index]);
+    return devices;
+}
+
 std::string EvidenceText(const Evidence& where) {
     if (where.Line <= 0)
         return where.Member;

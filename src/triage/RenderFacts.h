@@ -42,6 +42,9 @@ std::array<size_t, 3> CountBySeverity(const Triage& facts); // errors, warnings,
 
 std::vector<const InstallSection*> FailedInstallSections(const Triage& facts);
 
+// The devices linked to `crash`, in its order.
+std::vector<const Device*> InstallsBefore(const Triage& facts, const CrashLink& crash);
+
 // "DeviceList.txt:12", or the member alone for line 0.
 std::string EvidenceText(const Evidence& where);
 

@@ -152,14 +152,11 @@ void Crashes(std::string& page, const Triage& facts, const RenderContext& contex
             std::to_string(context.WindowDays) + " days before</th></tr>\n";
     for (const CrashLink& crash : facts.Crashes) {
         std::string installs;
-        for (size_t index : crash.InstallsBefore) {
-            if (index >= facts.Devices.size())
-                continue;
-            const Device& device = facts.Devices[index];
-            installs += (installs.empty() ? "" : "<br>") + H(device.Name);
-            if (device.Installed)
-                installs += " (" + H(ShortTime(*device.Installed)) + " UTC)";
-            if (device.Rollback)
+        for (const Device* device : InstallsBefore(facts, crash)) {
+            installs += (installs.empty() ? "" : "<br>") + H(device->Name);
+            if (device->Installed)
+                installs += " (" + H(ShortTime(*device->Installed)) + " UTC)";
+            if (device->Rollback)
                 installs += ", rollback available";
         }
         page += "<tr>" + Cell(CrashTimeText(crash)) + Cell(crash.Source) + "<td>" + installs +

@@ -120,19 +120,16 @@ void WriteCrashes(JsonWriter& json, const Triage& facts) {
         json.Key("evidence");
         WriteEvidence(json, crash.Where);
         json.Key("installs_before").BeginArray();
-        for (size_t index : crash.InstallsBefore) {
-            if (index >= facts.Devices.size())
-                continue;
-            const Device& device = facts.Devices[index];
+        for (const Device* device : InstallsBefore(facts, crash)) {
             json.BeginObject();
-            json.Key("name").String(device.Name);
-            json.Key("instance").String(device.Instance);
+            json.Key("name").String(device->Name);
+            json.Key("instance").String(device->Instance);
             json.Key("installed");
-            WriteUtcTime(json, device.Installed);
-            json.Key("rollback").Bool(device.Rollback);
-            json.Key("version").String(device.Version);
+            WriteUtcTime(json, device->Installed);
+            json.Key("rollback").Bool(device->Rollback);
+            json.Key("version").String(device->Version);
             json.Key("evidence");
-            WriteEvidence(json, device.Where);
+            WriteEvidence(json, device->Where);
             json.EndObject();
         }
         json.EndArray();

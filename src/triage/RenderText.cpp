@@ -149,14 +149,13 @@ void Crashes(std::string& out, const Triage& facts, const RenderContext& context
         out += ": " + Plural(crash.InstallsBefore.size(), "driver", "drivers") +
                " installed in the " + std::to_string(context.WindowDays) + " days before\n";
         size_t listed = 0;
-        for (size_t index : crash.InstallsBefore) {
-            if (index >= facts.Devices.size() || listed == budget.InstallsPerCrash)
-                continue;
-            const Device& device = facts.Devices[index];
-            out += "    " + Safe(device.Name);
-            if (device.Installed)
-                out += ", installed " + ShortTime(*device.Installed) + " UTC";
-            if (device.Rollback)
+        for (const Device* device : InstallsBefore(facts, crash)) {
+            if (listed == budget.InstallsPerCrash)
+                break;
+            out += "    " + Safe(device->Name);
+            if (device->Installed)
+                out += ", installed " + ShortTime(*device->Installed) + " UTC";
+            if (device->Rollback)
                 out += ", previous driver can be rolled back";
             out += "\n";
             ++listed;

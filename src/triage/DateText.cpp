@@ -15,7 +15,6 @@ constexpr long long kMsPerDay = 86400000;
 // 1 January 1900 and 31 December 9999 as day numbers.
 constexpr double kFirstDay = 2;
 constexpr double kLastDay = 2958466;
-constexpr long long kUnixEpochDay = 25569;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';

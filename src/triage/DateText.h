@@ -38,6 +38,9 @@ std::optional<LocalTime> FromDateTimeValue(double value);
 // "2019/03/14 13:05:07.123" (milliseconds optional).
 std::optional<LocalTime> ReadLogTimestamp(std::string_view text);
 
+// Day number of 1 January 1970, the origin of Unix times.
+inline constexpr long long kUnixEpochDay = 25569;
+
 // Day number (days since 30 December 1899) and seconds since that epoch of a local time.
 long long DayNumberOf(const LocalTime& t);
 long long SecondsOf(const LocalTime& t);

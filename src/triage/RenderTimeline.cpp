@@ -1,5 +1,7 @@
 #include "triage/RenderTimeline.h"
 
+#include "platform/Calendar.h"
+#include "triage/DateText.h"
 #include "triage/RenderEscape.h"
 
 #include <algorithm>
@@ -49,14 +51,9 @@ const char* MonthName(int month) {
     return month >= 1 && month <= 12 ? Names[month - 1] : "?";
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+// Days since 1970-01-01.
+int64_t DaysFromCivil(int year, int month, int day) {
+    return DayNumberFromCivil(year, month, day) - kUnixEpochDay;
 }
 
 LocalTime CivilFromMinutes(int64_t minutes) {
@@ -66,19 +63,11 @@ LocalTime CivilFromMinutes(int64_t minutes) {
         rest += MinutesPerDay;
         --days;
     }
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const CivilDate date = CivilFromDayNumber(days + kUnixEpochDay);
     LocalTime time;
-    time.Year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    time.Month = static_cast<int>(month);
-    time.Day = static_cast<int>(day);
+    time.Year = date.Year;
+    time.Month = date.Month;
+    time.Day = date.Day;
     time.Hour = static_cast<int>(rest / MinutesPerHour);
     time.Minute = static_cast<int>(rest % MinutesPerHour);
     return time;
@@ -234,7 +223,8 @@ int64_t CeilTo(int64_t time, int64_t step) {
 int64_t AddMonths(int64_t minutes, int months) {
     const LocalTime at = CivilFromMinutes(minutes);
     const int64_t index = static_cast<int64_t>(at.Year) * 12 + (at.Month - 1) + months;
-    return DaysFromCivil(index / 12, index % 12 + 1, 1) * MinutesPerDay;
+    return DaysFromCivil(static_cast<int>(index / 12), static_cast<int>(index % 12 + 1), 1) *
+           MinutesPerDay;
 }
 
 struct Ticks {

@@ -55,16 +55,16 @@ bool IsPathUnder(std::u16string_view path, std::u16string_view root) {
     return p.size() == r.size() || r.back() == u'\\' || p[r.size()] == u'\\';
 }
 
-bool IsPlainAbsolutePath(std::u16string_view path) {
-    if (path.size() < 3 || path[1] != u':' || path[2] != u'\\') {
-        return false;
-    }
-    const char16_t drive = UpperAscii(path[0]);
-    if (drive < u'A' || drive > u'Z') {
-        return false;
-    }
-    const std::u16string_view rest = path.substr(3);
-    if (rest.find_first_of(u"/:*?\"<>|") != std::u16string_view::npos) {
+namespace {
+
+// Characters no component of a path the tool writes to may hold: a forward slash would be read
+// as a separator by some APIs and not by others, a colon names a stream, the rest are wildcards.
+constexpr std::u16string_view kForbidden = u"/:*?\"<>|";
+
+// True when every backslash-separated component of `rest` is a usable name: none is "." or "..",
+// none holds a forbidden character, and no two backslashes meet (one trailing is allowed).
+bool PlainComponents(std::u16string_view rest) {
+    if (rest.find_first_of(kForbidden) != std::u16string_view::npos) {
         return false;
     }
     size_t start = 0;
@@ -82,18 +82,60 @@ bool IsPlainAbsolutePath(std::u16string_view path) {
     return true;
 }
 
+} // namespace
+
+size_t PathRootLength(std::u16string_view path) {
+    if (path.size() >= 3 && path[1] == u':' && path[2] == u'\\') {
+        const char16_t drive = UpperAscii(path[0]);
+        return drive >= u'A' && drive <= u'Z' ? 3 : 0;
+    }
+    if (path.size() < 5 || path[0] != u'\\' || path[1] != u'\\') {
+        return 0;
+    }
+    const size_t serverEnd = path.find(u'\\', 2);
+    if (serverEnd == std::u16string_view::npos || serverEnd == 2) {
+        return 0;
+    }
+    const std::u16string_view server = path.substr(2, serverEnd - 2);
+    // "\\.\" and "\\?\" name devices and raw namespaces, not servers.
+    if (server == u"." || server == u"?" ||
+        server.find_first_of(kForbidden) != std::u16string_view::npos) {
+        return 0;
+    }
+    const size_t shareEnd = std::min(path.find(u'\\', serverEnd + 1), path.size());
+    const std::u16string_view share = path.substr(serverEnd + 1, shareEnd - serverEnd - 1);
+    if (share.empty() || share == u"." || share == u".." ||
+        share.find_first_of(kForbidden) != std::u16string_view::npos) {
+        return 0;
+    }
+    return shareEnd;
+}
+
+bool IsPlainAbsolutePath(std::u16string_view path) {
+    const size_t root = PathRootLength(path);
+    if (root == 0) {
+        return false;
+    }
+    std::u16string_view rest = path.substr(root);
+    if (path[0] == u'\\' && !rest.empty()) {
+        rest.remove_prefix(1); // the backslash after the share's name
+    }
+    return PlainComponents(rest);
+}
+
 std::vector<std::u16string> FolderChain(std::u16string_view folder) {
     std::vector<std::u16string> chain;
     if (!IsPlainAbsolutePath(folder)) {
         return chain;
     }
     const std::u16string f = NormalizeFinalPath(folder);
-    chain.push_back(f.substr(0, 3));
-    for (size_t i = 3; i <= f.size(); ++i) {
-        if (i == f.size() || f[i] == u'\\') {
-            if (i > 3) {
-                chain.push_back(f.substr(0, i));
-            }
+    const size_t root = PathRootLength(f);
+    // A share's root keeps its backslash like a drive's: "\\srv\share\".
+    chain.push_back(f[0] == u'\\' ? f.substr(0, root) + u'\\' : f.substr(0, root));
+    const size_t first = f[0] == u'\\' ? root + 1 : root;
+    for (size_t i = first; i <= f.size(); ++i) {
+        if ((i == f.size() || f[i] == u'\\') && i > first) {
+            chain.push_back(f.substr(0, i));
         }
     }
     return chain;

@@ -25,7 +25,20 @@ TEST(PathRules, OnlyPlainAbsolutePathsAreWritable) {
     EXPECT_TRUE(IsPlainAbsolutePath(u"C:\\Users\\a\\Logs\\"));
     EXPECT_TRUE(IsPlainAbsolutePath(u"C:\\"));
     EXPECT_FALSE(IsPlainAbsolutePath(u"Logs\\PingHosts.txt"));
-    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\srv\\share\\x"));
+    // A share is a volume like a drive: redirected AppData and desktops live on one.
+    EXPECT_TRUE(IsPlainAbsolutePath(u"\\\\srv\\share\\x"));
+    EXPECT_TRUE(IsPlainAbsolutePath(u"\\\\srv\\share"));
+    EXPECT_TRUE(IsPlainAbsolutePath(u"\\\\srv\\share\\"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\srv"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\srv\\"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\\\share\\x"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\srv\\..\\x"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\srv\\share\\..\\x"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\srv\\share\\\\x"));
+    // Device and raw namespaces are no shares.
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\.\\pipe\\x"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\?\\C:\\x"));
+    EXPECT_FALSE(IsPlainAbsolutePath(u"\\\\s:v\\share\\x"));
     EXPECT_FALSE(IsPlainAbsolutePath(u"C:\\a\\..\\Windows"));
     EXPECT_FALSE(IsPlainAbsolutePath(u"C:\\a\\.\\b"));
     EXPECT_FALSE(IsPlainAbsolutePath(u"C:\\a\\\\b"));
@@ -38,6 +51,9 @@ TEST(PathRules, FolderChainFromRoot) {
               (std::vector<std::u16string>{u"C:\\", u"C:\\a", u"C:\\a\\b"}));
     EXPECT_EQ(FolderChain(u"C:\\"), (std::vector<std::u16string>{u"C:\\"}));
     EXPECT_TRUE(FolderChain(u"a\\b").empty());
+    EXPECT_EQ(FolderChain(u"\\\\s\\sh\\a\\b\\"),
+              (std::vector<std::u16string>{u"\\\\s\\sh\\", u"\\\\s\\sh\\a", u"\\\\s\\sh\\a\\b"}));
+    EXPECT_EQ(FolderChain(u"\\\\s\\sh"), (std::vector<std::u16string>{u"\\\\s\\sh\\"}));
 }
 
 // The containment rule behind every elevated write, delete and copy: `path` is what the system

@@ -210,7 +210,7 @@ namespace {
 // the problem, empty when the member is intact.
 template <typename Sink>
 std::string Stream(zip_t* handle, size_t index, uint64_t declared, std::span<char> buffer,
-                   Sink&& sink) {
+                   uint64_t& inflated, Sink&& sink) {
     ZipFilePtr file(zip_fopen_index(handle, index, 0));
     if (!file)
         return DataProblem(zip_error_code_zip(zip_get_error(handle)));
@@ -225,6 +225,7 @@ std::string Stream(zip_t* handle, size_t index, uint64_t declared, std::span<cha
         if (got == 0)
             break;
         total += static_cast<uint64_t>(got);
+        inflated += static_cast<uint64_t>(got);
         if (total > declared)
             return "more data than its header declares";
         sink(std::span<const char>(buffer.data(), static_cast<size_t>(got)));
@@ -248,9 +249,9 @@ MemberRead Archive::Read(size_t index, uint64_t cap) const {
     std::string bytes;
     bytes.reserve(static_cast<size_t>(member.Size));
     char chunk[ReadChunk];
-    read.Problem = Stream(Handle, index, member.Size, chunk, [&](std::span<const char> data) {
-        bytes.append(data.data(), data.size());
-    });
+    read.Problem =
+        Stream(Handle, index, member.Size, chunk, Inflated,
+               [&](std::span<const char> data) { bytes.append(data.data(), data.size()); });
     if (!read.Problem.empty())
         read.Status = ReadStatus::Damaged;
     read.Bytes = std::move(bytes);
@@ -258,7 +259,8 @@ MemberRead Archive::Read(size_t index, uint64_t cap) const {
 }
 
 std::string Archive::Verify(size_t index, std::span<char> buffer) const {
-    return Stream(Handle, index, Entries.at(index).Size, buffer, [](std::span<const char>) {});
+    return Stream(Handle, index, Entries.at(index).Size, buffer, Inflated,
+                  [](std::span<const char>) {});
 }
 
 } // namespace pv::triage

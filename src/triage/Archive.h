@@ -70,12 +70,17 @@ public:
     // Returns an empty string when intact, else what was wrong.
     std::string Verify(size_t index, std::span<char> buffer) const;
 
+    // Bytes of member data decompressed so far by Read and Verify together: the work a hostile
+    // member made the reader do.
+    uint64_t InflatedBytes() const { return Inflated; }
+
 private:
     explicit Archive(::zip* handle);
 
     ::zip* Handle;
     std::vector<ArchiveMember> Entries;
     mutable std::unordered_map<std::string_view, size_t> FirstByName; // views into Entries' names
+    mutable uint64_t Inflated = 0;
 };
 
 } // namespace pv::triage

@@ -26,6 +26,8 @@ public:
     bool LineLimitHit = false; // kMaxLinesPerMember lines were read and the rest skipped
 
     size_t LineCount() const { return spans_.size(); }
+    // Decoded bytes held for all lines together: what the caps let into memory.
+    size_t HeldBytes() const { return text_.size(); }
     // Line i (0-based), without its CR LF or LF.
     std::string_view Line(size_t i) const {
         return std::string_view(text_).substr(spans_[i].first, spans_[i].second);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 
@@ -162,15 +161,14 @@ TEST(ArchiveRead, ASizeFieldThatLiesNeverLetsMoreThanItsValueIn) {
     TempFolder folder;
     const OpenResult result = Archive::Open(folder.Write("a.zip", BuildZip({bomb, shorter})));
     ASSERT_TRUE(result.Opened) << result.Error;
-    const auto started = std::chrono::steady_clock::now();
     const MemberRead read = result.Opened->Read(0, 16u << 20);
     EXPECT_EQ(read.Status, ReadStatus::Damaged);
     EXPECT_LE(read.Bytes.size(), 101u);
     EXPECT_EQ(read.Problem, "more data than its header declares");
     std::vector<char> buffer(4096);
     EXPECT_EQ(result.Opened->Verify(0, buffer), "more data than its header declares");
-    // Neither read inflated the whole bomb.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    // Neither read inflated more than one byte past the declared size: never the whole bomb.
+    EXPECT_LE(result.Opened->InflatedBytes(), 2 * 101u);
 
     const MemberRead cut = result.Opened->Read(1, 100);
     EXPECT_EQ(cut.Status, ReadStatus::Damaged);
@@ -231,7 +229,10 @@ TEST(ArchiveRead, ModifiedTimeComesFromTheExtendedTimestampElseTheDosFieldsInUtc
     tzset();
 }
 
-TEST(ArchiveOpen, ManyTinyMembersOpenInLinearTime) {
+// Regression: a directory of many members once took quadratic time to open. The speed goal is
+// bench/triage's --many figure; here the open must return at all (the ctest timeout is the
+// watchdog) with every member listed and found.
+TEST(ArchiveOpen, ManyTinyMembersOpenAndAreFound) {
     constexpr size_t Count = 100000;
     std::vector<TestMember> members;
     members.reserve(Count);
@@ -239,12 +240,12 @@ TEST(ArchiveOpen, ManyTinyMembersOpenInLinearTime) {
         members.push_back({"m/" + std::to_string(i), "", Stored});
     TempFolder folder;
     const std::string path = folder.Write("many.zip", BuildZip(members, true));
-    const auto started = std::chrono::steady_clock::now();
     const OpenResult result = Archive::Open(path);
     ASSERT_TRUE(result.Opened) << result.Error;
     EXPECT_EQ(result.Opened->Members().size(), Count);
+    EXPECT_EQ(result.Opened->Find("m/0"), 0u);
     EXPECT_EQ(result.Opened->Find("m/99999"), 99999u);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(result.Opened->Members()[54321].Name, "m/54321");
 }
 
 } // namespace

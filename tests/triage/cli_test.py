@@ -4,7 +4,6 @@ import json
 import os
 import shutil
 import tempfile
-import time
 import unittest
 import zipfile
 import zlib
@@ -228,9 +227,8 @@ class Hostile(Folder):
                 ("SystemInfo.txt", packed, 8, len(zeros), zlib.crc32(zeros), 0),  # honest size
                 ("DeviceList.txt", packed, 8, 1000, zlib.crc32(zeros), 0),         # lying size
             ]))
-        started = time.monotonic()
+        # The bytes the reader may inflate are bounded in Archive_test; here it must return at all.
         report = self.json_of("--verify", archive)
-        self.assertLess(time.monotonic() - started, 10)
         self.assertEqual(report["archive"]["over_cap"], ["SystemInfo.txt"])
         self.assertEqual(report["archive"]["damaged"], ["DeviceList.txt"])
         ids = {f["id"] for f in report["findings"]}
@@ -263,9 +261,8 @@ class Hostile(Folder):
         with zipfile.ZipFile(archive, "w", zipfile.ZIP_STORED) as z:
             for i in range(count):
                 z.writestr(zipfile.ZipInfo(f"m/{i}"), b"")
-        started = time.monotonic()
+        # Returning at all is the check (run's timeout is the watchdog); speed is bench/triage's.
         report = self.json_of("--verify", archive)
-        self.assertLess(time.monotonic() - started, 30)
         self.assertEqual(report["archive"]["members"], count)
         self.assertEqual(report["archive"]["damaged"], [])
 

@@ -62,7 +62,8 @@ class Files final : public pv::ZipFileSystem {
 public:
     Bytes archive;
     std::map<std::u16string, Bytes> sources;
-    std::unique_ptr<pv::ZipOutput> CreateOutput(const std::u16string&) override {
+    std::unique_ptr<pv::ZipOutput> CreateOutput(const std::u16string&,
+                                                const std::u16string&) override {
         return std::make_unique<Output>(archive);
     }
     std::unique_ptr<pv::ZipSource> OpenSource(const std::u16string& path,

@@ -87,7 +87,9 @@ private:
 // files do. Creation time is the status-change time, the nearest POSIX keeps.
 class PosixFileSystem final : public ZipFileSystem {
 public:
-    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path) override {
+    // POSIX files have no security descriptor; the mode is the usual 0644 under the umask.
+    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path,
+                                            const std::u16string&) override {
         const int fd = ::open(ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) {
             return nullptr;

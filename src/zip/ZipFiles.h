@@ -45,8 +45,16 @@ public:
 class ZipFileSystem {
 public:
     virtual ~ZipFileSystem() = default;
-    // Create-always, write-only, no sharing. Null on failure.
-    virtual std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path) = 0;
+    // Create-always, write-only, no sharing. On Windows a non-empty `securityDescriptor` (SDDL
+    // text) is the security the file gets as it is created, never applied afterwards; empty: what
+    // the folder passes on. POSIX ignores it. Null on failure, a descriptor that does not parse
+    // included.
+    virtual std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path,
+                                                    const std::u16string& securityDescriptor) = 0;
+    // The folder's inherited security.
+    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path) {
+        return CreateOutput(path, std::u16string());
+    }
     // Existing file, read-only, shared with readers only, positioned at its start; `info` filled.
     // Null when it cannot be opened or described (`info` is then unspecified).
     virtual std::unique_ptr<ZipSource> OpenSource(const std::u16string& path,
@@ -61,6 +69,11 @@ struct ZipOptions {
     // bytes never depend on this value.
     unsigned threads = 0;
 };
+
+// ZipCreate through `files` (which must outlive the archive): the output is created with
+// `securityDescriptor` and the sources are opened through `files`.
+ZipHandle ZipCreateIn(ZipFileSystem& files, const std::u16string& path,
+                      const std::u16string& securityDescriptor, const ZipOptions& options) noexcept;
 
 // Like ZipCreate, on an output already made and with sources opened through `files` (which
 // must outlive the archive). Null when `output` is null or memory runs out.

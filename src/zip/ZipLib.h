@@ -30,6 +30,10 @@ constexpr ZipResult ZR_ARGS = 0x00010000;
 // Windows a link or hard link planted at the name is never written through: null instead.
 ZipHandle ZipCreate(const std::u16string& path) noexcept;
 ZipHandle ZipCreate(const char16_t* path) noexcept;
+// The same, the file carrying `securityDescriptor` (SDDL text) from its creation on: an elevated
+// writer gives the archive the DACL its user needs instead of the one its folder would pass on.
+// Ignored off Windows. Null also when the descriptor does not parse.
+ZipHandle ZipCreate(const std::u16string& path, const std::u16string& securityDescriptor) noexcept;
 
 // Appends the content of the file at `sourcePath` as member `name`. A failed call leaves the
 // archive open and usable for further members.

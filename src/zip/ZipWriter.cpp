@@ -255,13 +255,22 @@ ZipHandle ZipCreateOn(std::unique_ptr<ZipOutput> output, ZipFileSystem& files,
     }
 }
 
-ZipHandle ZipCreate(const std::u16string& path) noexcept {
+ZipHandle ZipCreateIn(ZipFileSystem& files, const std::u16string& path,
+                      const std::u16string& securityDescriptor,
+                      const ZipOptions& options) noexcept {
     try {
-        ZipFileSystem& files = DefaultZipFileSystem();
-        return ZipCreateOn(files.CreateOutput(path), files, ZipOptions{});
+        return ZipCreateOn(files.CreateOutput(path, securityDescriptor), files, options);
     } catch (...) {
         return nullptr;
     }
+}
+
+ZipHandle ZipCreate(const std::u16string& path) noexcept {
+    return ZipCreate(path, std::u16string());
+}
+
+ZipHandle ZipCreate(const std::u16string& path, const std::u16string& securityDescriptor) noexcept {
+    return ZipCreateIn(DefaultZipFileSystem(), path, securityDescriptor, ZipOptions{});
 }
 
 ZipHandle ZipCreate(const char16_t* path) noexcept {

@@ -123,7 +123,7 @@ public:
         };
         files[path] = std::move(f);
     }
-    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string&) override {
+    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string&, const std::u16string&) override {
         return std::make_unique<MemoryOutput>(out);
     }
     std::unique_ptr<ZipSource> OpenSource(const std::u16string& path,

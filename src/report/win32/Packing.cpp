@@ -22,7 +22,8 @@ using UniqueZip = std::unique_ptr<TZip, TZipCloser>;
 
 // The archive is created elevated inside the private folder, whose inherited DACL would lock the
 // user out of it once it sits on the desktop; it carries its own DACL instead, with the user's
-// account added to SYSTEM and Administrators.
+// account added to SYSTEM and Administrators, from its creation until it is placed (a move on the
+// same volume, a copy to a file created with the same DACL across volumes).
 std::u16string ArchiveDacl() {
     std::u16string sddl = u"D:(A;;FA;;;SY)(A;;FA;;;BA)";
     HANDLE rawToken = nullptr;
@@ -95,10 +96,9 @@ bool PlaceArchive(const std::u16string& staged, const std::u16string& finalPath)
 
 bool PackInto(const TCollection& job, const TPrivateFolder& folder, TPlacementGate& gate) {
     const std::u16string staged = folder.Path() + FileNamePart(job.ArchivePath);
-    if (!CreateFreshFile(staged)) {
-        return false;
-    }
-    UniqueZip zip(ZipCreate(staged));
+    // Created with the archive's DACL by the writer itself: a file made first and then replaced
+    // by the writer would take the private folder's DACL instead.
+    UniqueZip zip(ZipCreate(staged, ArchiveDacl()));
     if (!zip) {
         return false;
     }

@@ -5,8 +5,10 @@
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/ResolvedRoots.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 namespace pv {
 
@@ -69,7 +71,17 @@ private:
 
 class Win32FileSystem final : public ZipFileSystem {
 public:
-    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path) override {
+    std::unique_ptr<ZipOutput> CreateOutput(const std::u16string& path,
+                                            const std::u16string& securityDescriptor) override {
+        // The descriptor goes to CreateFileW itself: the file never exists, not even briefly,
+        // with the security its folder would pass on.
+        UniqueLocalMemory<void> descriptor;
+        if (!securityDescriptor.empty() &&
+            !::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                W(securityDescriptor), SDDL_REVISION_1, descriptor.put(), nullptr)) {
+            return nullptr;
+        }
+        SECURITY_ATTRIBUTES security{sizeof(security), descriptor.get(), FALSE};
         // The tool runs elevated and the archive may go into a user-writable folder: an existing
         // file at the name is replaced only when it is a regular single-link file that resolves to
         // the name itself, deleted through its handle, never by name.
@@ -78,12 +90,13 @@ public:
         }
         // CREATE_NEW refuses any name that exists again, a link planted since included; a file
         // that landed elsewhere through a linked folder is removed again.
-        UniqueFile file(::CreateFileW(W(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+        UniqueFile file(::CreateFileW(W(path), GENERIC_WRITE | DELETE, 0,
+                                      descriptor ? &security : nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             return nullptr;
         }
-        if (!SamePath(FinalPathOf(file.get()), path)) {
+        if (!ResolvesAsRequested(file.get(), path)) {
             MarkForDeletion(file.get());
             return nullptr;
         }

@@ -1,12 +1,14 @@
 """SystemInfo.txt on the real exe: layout, Windows names, seeded inventory lines, the newest
 minidump in the archive and the restore points of the library double."""
 
+import datetime as _dt
 import os
 import re
+import time
 import unittest
 
 import harness
-from machine import Machine
+from machine import LOG_FOLDER, Machine
 import seed_sysinfo
 
 FACT_LABELS = ['Operating System : ', 'Locale-Language  : ', 'Time Zone        : ',
@@ -18,43 +20,115 @@ SECTIONS = ['Volumes', 'Processes', 'Programs', 'Autoruns', 'Services', 'Drivers
             'System Restore']
 
 
-def run_and_read(machine, windows_version=None):
+def run_and_read(machine, windows_version=None, before_run=None):
     """Runs the tool once; returns (SystemInfo.txt bytes from the archive, archive members,
-    archive path inside a kept dict)."""
+    {dump member: bytes}, facts about the prefix and the run for the fact lines)."""
     with harness.Prefix(machine, name='sysinfo') as px:
         if windows_version:
             px.wine(['reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', windows_version,
                      '/f'])
+        if before_run:
+            before_run(px)
+        facts = prefix_facts(px)
+        facts['uptime_before'] = system_uptime()
+        facts['clock_before'] = _dt.datetime.now()
+        started = time.monotonic()
         px.run_tool()
+        facts['run_seconds'] = time.monotonic() - started
+        facts['clock_after'] = _dt.datetime.now()
+        facts['uptime_after'] = system_uptime()
+        facts['log_folder'] = sorted(os.listdir(px.log_folder()))
         archive = px.archive_path()
         members = harness.archive_members(archive)
         data = harness.archive_read(archive, 'SystemInfo.txt')
         dumps = {name: harness.archive_read(archive, name) for name in members
                  if name.lower().endswith('.dmp')}
-        return data, members, dumps
+        return data, members, dumps, facts
+
+
+def system_uptime():
+    """Seconds since the machine started (Wine's performance counter counts from there)."""
+    with open('/proc/uptime') as f:
+        return float(f.read().split()[0])
+
+
+def reg_query(px, key, value):
+    out = px.wine(['reg', 'query', key, '/v', value], check=False).stdout.decode(errors='replace')
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0].lower() == value.lower() and parts[1].startswith('REG_'):
+            return parts[2].strip()
+    return ''
+
+
+def prefix_facts(px):
+    """What the prefix itself says of the facts the report states, asked without the tool."""
+    cpu = r'HKLM\Hardware\Description\System\CentralProcessor'
+    names = [reg_query(px, cpu + '\\%d' % n, 'ProcessorNameString') for n in range(17)]
+    count = next((n for n in range(1, 16) if not names[n]), 16)
+    env = px.wine(['cmd', '/c', 'echo %COMPUTERNAME%^|%USERNAME%']).stdout.decode().strip()
+    computer, user = env.split('|')
+    locale = reg_query(px, r'HKCU\Control Panel\International', 'LocaleName')
+    return {'processor': ' '.join(names[0].split()), 'processors': count,
+            'computer': computer, 'user': user, 'locale': locale}
+
+
+def duration_seconds(text):
+    """Seconds of a duration text ("2 days 5 hours ", "1 minute 3 seconds ")."""
+    units = {'day': 86400, 'hour': 3600, 'minute': 60, 'second': 1}
+    total = 0
+    for count, unit in re.findall(r'(\d+) (day|hour|minute|second)s? ', text):
+        total += int(count) * units[unit]
+    return total
+
+
+def parse_date_time(text):
+    """A US-English date-time text (M/D/YYYY h:mm:ss AM) as a datetime."""
+    return _dt.datetime.strptime(text, '%m/%d/%Y %I:%M:%S %p')
 
 
 def sections(lines):
-    """Section title -> its entry lines (after the three head lines)."""
+    """Section title -> its entry lines (between its three head lines and the next section's)."""
     found = {}
-    current = None
-    for i, line in enumerate(lines):
-        mo = re.fullmatch(r'===== (.+) =====', line)
-        if mo:
-            current = mo.group(1)
-            found[current] = []
-        elif current and not (line == '' and i > 0 and lines[i - 1].startswith('=====')):
-            found[current].append(line)
+    heads = [i for i, line in enumerate(lines) if re.fullmatch(r'===== (.+) =====', line)]
+    for n, i in enumerate(heads):
+        end = heads[n + 1] - 1 if n + 1 < len(heads) else len(lines)
+        found[lines[i][6:-6]] = lines[i + 2:end]
     return found
 
 
+# A drive of the prefix that is not fixed: the Volumes section leaves it out.
+CDROM_DRIVE = 'e'
+
+
+def add_cdrom_drive(px):
+    folder = os.path.join(px.path, 'cdrom-e')
+    os.makedirs(folder, exist_ok=True)
+    link = os.path.join(px.path, 'dosdevices', CDROM_DRIVE + ':')
+    if os.path.lexists(link):
+        os.unlink(link)
+    os.symlink(folder, link)
+    px.wine(['reg', 'add', r'HKLM\Software\Wine\Drives', '/v', CDROM_DRIVE + ':', '/d', 'cdrom',
+             '/f'])
+
+
+def prepare_seeded(px):
+    seed_sysinfo.install_services(px)
+    add_cdrom_drive(px)
+
+
 class SeededMachineTest(unittest.TestCase):
+    maxDiff = None
     @classmethod
     def setUpClass(cls):
-        m = seed_sysinfo.seed(Machine())
-        cls.data, cls.members, cls.dumps = run_and_read(m)
+        m = seed_sysinfo.seed(Machine(), user_wow64=True)
+        cls.data, cls.members, cls.dumps, cls.facts = run_and_read(m, before_run=prepare_seeded)
         cls.text = cls.data[2:].decode('utf-16-le')
         cls.lines = cls.text.split('\r\n')[:-1]
+        cls.found = sections(cls.lines)
+        cls.fact = {line[:16].rstrip(): line[19:] for line in cls.lines[2:16]}
+        drive = os.statvfs(harness.REPO)  # drive_c and Z: lie on the file system of the build
+        cls.disk_total, cls.disk_free = drive.f_blocks * drive.f_frsize, drive.f_bavail * drive.f_frsize
 
     def test_bytes_frame(self):
         self.assertTrue(self.data.startswith(b'\xff\xfe'))
@@ -82,14 +156,74 @@ class SeededMachineTest(unittest.TestCase):
         self.assertEqual(self.lines[16], '')  # first section follows the facts directly
 
     def test_seeded_lines_appear_exactly(self):
-        found = sections(self.lines)
-        for title, expected in seed_sysinfo.EXPECTED.items():
-            for line in expected:
-                self.assertIn(line, found[title], title)
+        # Guards: a source, view or order lost in the programs, autoruns, BHOs or restore points
+        # (each of the 32 start-up sources holds its own entry; HKLM ones sit in one view only).
+        for title in seed_sysinfo.WHOLE_SECTIONS:
+            self.assertEqual(self.found[title], seed_sysinfo.EXPECTED[title], title)
         for line in seed_sysinfo.ABSENT:
             self.assertFalse(any(line in ln for ln in self.lines), line)
-        # The cancelled-operation point is listed on Windows 10.
-        self.assertEqual(found['System Restore'], seed_sysinfo.EXPECTED['System Restore'])
+
+    def test_service_and_driver_each_in_its_own_section(self):
+        # Guards: the driver walk enumerating services or the reverse, and the service line's
+        # state (stopped = 1) and start type (demand = 3).
+        service_line, driver_line = seed_sysinfo.SERVICE[3], seed_sysinfo.DRIVER[3]
+        self.assertIn(service_line, self.found['Services'])
+        self.assertIn(driver_line, self.found['Drivers'])
+        services = '\n'.join(self.found['Services'])
+        drivers = '\n'.join(self.found['Drivers'])
+        self.assertNotIn('[%s]' % seed_sysinfo.DRIVER[0], services)
+        self.assertNotIn('[%s]' % seed_sysinfo.SERVICE[0], drivers)
+
+    def test_volumes_fixed_drives_with_total_free_bytes(self):
+        # Guards: listing a drive that is not fixed, and the free and total bytes swapped or taken
+        # from another drive.
+        rows = {}
+        for line in self.found['Volumes']:
+            mo = re.fullmatch(r'\[([A-Z]):\] (.*), ([0-9A-F]{8}|), (.*), \((.*) / (.*)\)', line)
+            self.assertTrue(mo, line)
+            rows[mo.group(1)] = mo.groups()
+        self.assertIn('C', rows)
+        self.assertNotIn(CDROM_DRIVE.upper(), rows)
+
+        def gb(text):
+            self.assertRegex(text, r'^[\d,]+\.\d\d GB$')
+            return float(text[:-3].replace(',', '')) * (1 << 30)
+        _, _, _, fs, free, total = rows['C']
+        self.assertEqual(fs, 'NTFS')
+        self.assertAlmostEqual(gb(total), self.disk_total, delta=0.006 * (1 << 30))
+        # Wine gives the caller's free bytes as the volume's too; others write to the same disk
+        # meanwhile.
+        self.assertAlmostEqual(gb(free), self.disk_free, delta=1 << 30)
+
+    def test_fact_values(self):
+        # Guards: each fact read from the wrong query (or left empty) under Wine.
+        f = self.facts
+        self.assertEqual(self.fact['Computer Name'], f['computer'])
+        self.assertEqual(self.fact['User Name'], f['user'])
+        self.assertEqual(self.fact['Locale-Language'], f['locale'])
+        self.assertEqual(self.fact['Administrator'], 'True')  # Wine's user is an administrator
+        self.assertEqual(self.fact['Processors'], '%s (%dx)' % (f['processor'], f['processors']))
+        # The system up time is the machine's; two units shown, so at most a unit is cut off.
+        system = self.fact['System Up Time']
+        self.assertRegex(system, r'^(\d+ (day|hour|minute|second)s? ){1,2}$')
+        seconds = duration_seconds(system)
+        self.assertLessEqual(seconds, f['uptime_after'] + 1)
+        unit = 86400 if 'day' in system else 3600 if 'hour' in system else 60
+        self.assertGreater(seconds, f['uptime_before'] - unit)
+        # The program up time counts from this program's start, not the machine's.
+        program = self.fact['Program Up Time']
+        self.assertRegex(program, r'^(\d+ milliseconds|(\d+ (hour|minute|second)s? ){1,2})$')
+        if program.endswith(' milliseconds'):
+            elapsed = int(program.split()[0]) / 1000
+            self.assertLess(elapsed, 1)
+        else:
+            elapsed = duration_seconds(program)
+        self.assertLessEqual(elapsed, f['run_seconds'] + 1)
+        # Log time: the local time while the report was made (the tier runs in UTC).
+        logged = parse_date_time(self.fact['Log Time'])
+        self.assertGreaterEqual(logged, f['clock_before'].replace(microsecond=0)
+                                - _dt.timedelta(seconds=1))
+        self.assertLessEqual(logged, f['clock_after'] + _dt.timedelta(seconds=1))
 
     def test_newest_minidump_is_packed_and_dated(self):
         self.assertEqual(list(self.dumps), [seed_sysinfo.NEWEST_MINIDUMP])
@@ -108,7 +242,10 @@ class BareWindows7Test(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.data, cls.members, cls.dumps = run_and_read(Machine(), windows_version='win7')
+        m = Machine()
+        # A listing left by an earlier run on a machine that has no dumps now.
+        m.file(LOG_FOLDER + r'\MEMORYDMP.txt', b'\xff\xfes\x00t\x00a\x00l\x00e\x00')
+        cls.data, cls.members, cls.dumps, cls.facts = run_and_read(m, windows_version='win7')
         cls.lines = cls.data[2:].decode('utf-16-le').split('\r\n')[:-1]
 
     def test_windows_7_is_named(self):
@@ -123,6 +260,11 @@ class BareWindows7Test(unittest.TestCase):
     def test_no_crash_time(self):
         self.assertIn('BSOD Time        : N/A', self.lines)
         self.assertEqual(self.dumps, {})
+
+    def test_stale_dump_listing_is_removed(self):
+        # Guards: a machine without dumps keeping (and packing) an old run's MEMORYDMP.txt.
+        self.assertNotIn('MEMORYDMP.txt', self.facts['log_folder'])
+        self.assertNotIn('MEMORYDMP.txt', self.members)
 
 
 if __name__ == '__main__':

@@ -4,8 +4,11 @@
 Usage: check-layers.py --src SRC_DIR SUB=LOWER[,LOWER...] ...
 
 Each SUB=... names a subsystem (a folder under SRC_DIR) and the subsystems it links to (CMake
-passes the table pv_subsystem builds). Every quoted include in src/<sub>/ must name its folder,
-"<sub>/...", and that folder must be the file's own subsystem or one it links to. An include of a
+passes the table pv_subsystem and pv_triage_layer build). A subsystem may be a nested folder
+("triage/parse"): a file or an include belongs to the longest declared folder that holds it, and a
+folder that only holds declared subsystems needs no entry of its own. Every quoted include in
+src/<sub>/ must name its folder, "<sub>/...", and that folder must be the file's own subsystem or
+one it links to. An include of a
 subsystem that links back to the includer is reported as upward, any other as undeclared. Exit
 status 0 when every include is allowed, 1 otherwise, 2 on a bad table.
 """
@@ -59,6 +62,16 @@ def check_include(layers, sub, target):
     return f'undeclared include: {sub} does not link to {target}'
 
 
+def owner(layers, path):
+    """The longest declared subsystem folder holding `path` ("a/b/File.h"), or None."""
+    parts = path.split('/')[:-1]
+    for n in range(len(parts), 0, -1):
+        name = '/'.join(parts[:n])
+        if name in layers:
+            return name
+    return None
+
+
 def check_tree(src, layers):
     """(path, line number, message) for every include under `src` the layers do not allow."""
     problems = []
@@ -66,7 +79,7 @@ def check_tree(src, layers):
         root = os.path.join(src, sub)
         if not os.path.isdir(root):
             continue
-        if sub not in layers:
+        if sub not in layers and not any(name.startswith(sub + '/') for name in layers):
             problems.append((root, 0, f'folder "{sub}" is not a declared subsystem'))
             continue
         for folder, dirs, files in os.walk(root):
@@ -75,16 +88,26 @@ def check_tree(src, layers):
                 if not name.endswith(SOURCE_SUFFIXES):
                     continue
                 path = os.path.join(folder, name)
+                relative = os.path.relpath(path, src).replace(os.sep, '/')
+                mine = owner(layers, relative)
+                if mine is None:
+                    problems.append((path, 0, f'folder "{os.path.dirname(relative)}" is not '
+                                     'a declared subsystem'))
+                    continue
                 with open(path, encoding='utf-8', errors='replace') as f:
                     for number, line in enumerate(f, 1):
                         match = INCLUDE.match(line)
                         if not match:
                             continue
-                        target, slash, _ = match.group(1).partition('/')
-                        if not slash:
-                            reason = f'"{match.group(1)}" does not name its subsystem folder'
+                        included = match.group(1)
+                        if '/' not in included:
+                            reason = f'"{included}" does not name its subsystem folder'
                         else:
-                            reason = check_include(layers, sub, target)
+                            target = owner(layers, included)
+                            if target is None:
+                                reason = f'"{included.split("/")[0]}/" is not a subsystem'
+                            else:
+                                reason = check_include(layers, mine, target)
                         if reason:
                             problems.append((path, number, reason))
     return problems

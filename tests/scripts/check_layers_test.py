@@ -87,5 +87,32 @@ class CheckLayersTest(unittest.TestCase):
         self.assertEqual(self.run_check(['zip'])[0], 2)
 
 
+    NESTED = LAYERS + ['tri/dump=platform', 'tri/parse=platform,tri/dump',
+                       'tri/cli=platform,tri/parse,tri/dump']
+
+    def test_nested_layers_follow_their_own_links(self):
+        self.write('tri/parse/Parser.cpp', '#include "tri/dump/Decode.h"', '#include "platform/T.h"')
+        self.write('tri/cli/Main.cpp', '#include "tri/parse/Parser.h"')
+        self.assertEqual(self.run_check(self.NESTED), (0, ''))
+
+    def test_nested_upward_include_fails(self):
+        # A layer of the reader including one above it, as a parser reaching into the program.
+        self.write('tri/dump/Decode.cpp', '#include "tri/parse/Parsers.h"')
+        status, text = self.run_check(self.NESTED)
+        self.assertEqual(status, 1)
+        self.assertIn('upward include: tri/parse links to tri/dump', text)
+
+    def test_nested_container_holds_only_declared_layers(self):
+        # The container folder itself is no layer: a file in it or in an undeclared folder fails,
+        # and so does an include that names the container alone.
+        self.write('tri/Loose.cpp')
+        self.write('tri/extra/Thing.cpp')
+        self.write('tri/cli/Main.cpp', '#include "tri/Model.h"')
+        status, text = self.run_check(self.NESTED)
+        self.assertEqual(status, 1)
+        self.assertIn('folder "tri" is not a declared subsystem', text)
+        self.assertIn('folder "tri/extra" is not a declared subsystem', text)
+        self.assertIn('"tri/" is not a subsystem', text)
+
 if __name__ == '__main__':
     unittest.main()

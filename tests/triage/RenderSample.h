@@ -1,7 +1,7 @@
 #pragma once
 // A small machine's facts for the renderers' tests, with archive text that tries to break out of
 // every output: mark-up, quotes, control characters and invalid UTF-8.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 
 #include <cctype>
 #include <string>

@@ -3,7 +3,7 @@
 // CR LF after every line) and the members of the archive the product wrote under Wine.
 #include "platform/ReportText.h"
 #include "platform/Text.h"
-#include "triage/Triage.h"
+#include "triage/analyse/Triage.h"
 #include <fstream>
 #include <initializer_list>
 #include <iterator>

@@ -1,8 +1,8 @@
 // The findings rules: each reads parsed facts and adds findings with their evidence.
-#include "triage/DateText.h"
-#include "triage/Parsers.h"
-#include "triage/ProblemCodes.h"
-#include "triage/Triage.h"
+#include "triage/model/DateText.h"
+#include "triage/parse/Parsers.h"
+#include "triage/analyse/ProblemCodes.h"
+#include "triage/analyse/Triage.h"
 #include <algorithm>
 #include <cstdio>
 #include <tuple>

@@ -1,6 +1,6 @@
-#include "triage/Diff.h"
-#include "triage/DateText.h"
-#include "triage/TextTools.h"
+#include "triage/analyse/Diff.h"
+#include "triage/model/DateText.h"
+#include "triage/model/TextTools.h"
 #include <algorithm>
 #include <map>
 #include <tuple>

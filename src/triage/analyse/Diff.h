@@ -1,6 +1,6 @@
 #pragma once
 // What changed between two archives of one machine: devices, drivers, problems and crashes.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 #include <string>
 #include <vector>
 

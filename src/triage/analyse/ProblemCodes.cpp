@@ -1,4 +1,4 @@
-#include "triage/ProblemCodes.h"
+#include "triage/analyse/ProblemCodes.h"
 
 namespace pv::triage {
 

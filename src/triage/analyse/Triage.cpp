@@ -1,9 +1,9 @@
-#include "triage/Triage.h"
-#include "triage/DateText.h"
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/ReportNames.h"
-#include "triage/TextTools.h"
+#include "triage/analyse/Triage.h"
+#include "triage/model/DateText.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/model/ReportNames.h"
+#include "triage/model/TextTools.h"
 #include <algorithm>
 #include <set>
 #include <tuple>

@@ -1,26 +1,14 @@
 #pragma once
 // pvtriage's core entry points: archive members in, facts and findings out. Pure functions; the
 // caller reads the archive (with its own caps) and hands over every member it found.
-#include "triage/Model.h"
+#include "triage/model/Member.h"
+#include "triage/model/Model.h"
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace pv::triage {
-
-// One archive member as the reader found it, in archive order. Names are as stored ("/" between
-// folders, non-ASCII escaped as "#XXXX"); a name may occur twice. OverCap marks a member the
-// reader did not read whole (its Bytes are empty or partial); Damaged one whose data failed its
-// CRC. Whatever bytes either holds are still parsed.
-struct Member {
-    std::string Name;
-    std::string Bytes;
-    bool OverCap = false;
-    bool Damaged = false;
-    std::optional<int64_t> Modified; // the member's stored last-write time, Unix seconds (UTC)
-    std::optional<uint64_t> Size;    // declared uncompressed size, when the reader has it
-};
 
 struct Options {
     int WindowDays = 7; // a driver installed this many days or fewer before a crash is linked

@@ -2,14 +2,14 @@
 // engineer should look at first. Exit codes are in Options.h.
 #include "triage/cli/Options.h"
 
-#include "triage/Archive.h"
-#include "triage/ArchiveLoad.h"
-#include "triage/Diff.h"
-#include "triage/RenderEscape.h"
-#include "triage/RenderHtml.h"
-#include "triage/RenderJson.h"
-#include "triage/RenderText.h"
-#include "triage/Triage.h"
+#include "triage/read/Archive.h"
+#include "triage/read/ArchiveLoad.h"
+#include "triage/analyse/Diff.h"
+#include "triage/model/TextEscape.h"
+#include "triage/render/RenderHtml.h"
+#include "triage/render/RenderJson.h"
+#include "triage/render/RenderText.h"
+#include "triage/analyse/Triage.h"
 
 #include <cerrno>
 #include <cstdio>

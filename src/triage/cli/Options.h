@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 
 namespace pv::triage::cli {
 

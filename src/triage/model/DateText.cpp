@@ -1,6 +1,6 @@
-#include "triage/DateText.h"
+#include "triage/model/DateText.h"
 #include "platform/Calendar.h"
-#include "triage/TextTools.h"
+#include "triage/model/TextTools.h"
 #include <cmath>
 #include <cstdio>
 #include <string>

@@ -2,7 +2,7 @@
 // Dates as the reports write them: the machine's short date and long time (system report, dump
 // listing), the locale-free date-time value of the device list, and the driver-install log's
 // fixed "yyyy/mm/dd hh:mm:ss.mmm". A date that cannot be read without guessing is not read.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 #include <optional>
 #include <string_view>
 

@@ -2,7 +2,7 @@
 // How much of one report the parsers keep. Real machines stay far below these; a hostile archive
 // could otherwise turn a few megabytes of tiny lines into gigabytes of parsed records. Whatever a
 // limit leaves out is named in a "read.limit" note.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 #include <cstddef>
 #include <string>
 #include <vector>

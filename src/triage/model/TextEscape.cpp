@@ -1,7 +1,7 @@
-#include "triage/RenderEscape.h"
+#include "triage/model/TextEscape.h"
 
 #include "platform/Text.h"
-#include "triage/TextTools.h"
+#include "triage/model/TextTools.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "triage/TextTools.h"
+#include "triage/model/TextTools.h"
 #include <limits>
 
 namespace pv::triage {

@@ -1,11 +1,11 @@
 // MEMORYDMP.txt: per minidump the path, its size, "CreateTime: <date>", "ModifyTime: <date>" and
 // two empty lines; the full dump's four lines come after two further empty lines (so a listing
 // without minidumps starts with two empty lines).
-#include "triage/DateText.h"
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/TextTools.h"
+#include "triage/model/DateText.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/model/TextTools.h"
 
 namespace pv::triage {
 

@@ -1,7 +1,7 @@
 // FileList*.txt: one "<path>, <size>, <version>, <digest>" line per file.
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/TextTools.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/model/TextTools.h"
 
 namespace pv::triage {
 

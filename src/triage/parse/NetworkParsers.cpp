@@ -1,8 +1,8 @@
 // PingHosts.txt (the ping command's first output) and the Windows hosts file.
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/TextTools.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/model/TextTools.h"
 
 namespace pv::triage {
 

@@ -2,7 +2,7 @@
 // One parser per report: pure functions from a member's name and bytes to its part of the facts.
 // Each records line evidence under the member name it is given and adds a note for whatever it
 // could not read; none of them fails on any input.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 #include <optional>
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 // pvreg.txt: "ftype=", "shareid=" and "share_id=" lines.
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/TextTools.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/model/TextTools.h"
 
 namespace pv::triage {
 

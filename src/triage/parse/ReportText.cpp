@@ -1,7 +1,7 @@
-#include "triage/ReportText.h"
+#include "triage/parse/ReportText.h"
 #include "platform/Text.h"
-#include "triage/Limits.h"
-#include "triage/TextTools.h"
+#include "triage/model/Limits.h"
+#include "triage/model/TextTools.h"
 #include <algorithm>
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // Report bytes to UTF-8 lines. The tool's reports are UTF-16LE with a BOM; the hosts file and the
 // driver-installation logs are single-byte text. Bytes come from users' machines, so every shape
 // is read without failing: a missing BOM is detected, an odd trailing byte dropped, long lines cut.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -1,10 +1,10 @@
 // setupapi.dev.log: a section is a ">>>  [title]" line, ">>>  Section start <timestamp>", its
 // body (errors marked "!!!"), "<<<  Section end <timestamp>" and "<<<  [Exit status: X]".
-#include "triage/DateText.h"
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/TextTools.h"
+#include "triage/model/DateText.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/model/TextTools.h"
 
 namespace pv::triage {
 

@@ -1,7 +1,7 @@
 // Size texts of the system report ("%.2n GB": grouped, two decimals) and of the dump listing
 // ("#.## MB": no grouping, up to two decimals).
-#include "triage/Parsers.h"
-#include "triage/TextTools.h"
+#include "triage/parse/Parsers.h"
+#include "triage/model/TextTools.h"
 #include <cmath>
 
 namespace pv::triage {

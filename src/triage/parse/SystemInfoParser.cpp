@@ -1,10 +1,10 @@
 // SystemInfo.txt: "===== System =====", fourteen "Name<pad to 16> : value" lines, then sections
 // that each start with an empty line, "===== Title =====" and an empty line.
-#include "triage/DateText.h"
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/TextTools.h"
+#include "triage/model/DateText.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/model/TextTools.h"
 
 namespace pv::triage {
 

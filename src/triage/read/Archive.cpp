@@ -1,6 +1,6 @@
-#include "triage/Archive.h"
+#include "triage/read/Archive.h"
 
-#include "triage/RenderEscape.h"
+#include "triage/model/TextEscape.h"
 
 #include <zip.h>
 

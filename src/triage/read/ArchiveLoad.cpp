@@ -1,4 +1,4 @@
-#include "triage/ArchiveLoad.h"
+#include "triage/read/ArchiveLoad.h"
 
 #include <array>
 #include <memory>
@@ -6,43 +6,9 @@
 namespace pv::triage {
 namespace {
 
-constexpr std::string_view ParsedReports[] = {
-    "SystemInfo.txt", "DeviceList.txt", "MEMORYDMP.txt", "PingHosts.txt",
-    "NetInfo.txt",    "pvreg.txt",      "Hosts",         "AppData/Logs/Install/setupapi.dev.log",
-};
-constexpr std::string_view FileListPrefix = "FileList";
-constexpr std::string_view FileListSuffix = ".txt";
 constexpr size_t VerifyBufferSize = 256 * 1024;
 
-// The core finds its members ignoring ASCII case and with either folder separator, so the
-// loader must read every member that it would pick.
-char Fold(char c) {
-    if (c == '\\')
-        return '/';
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
-}
-
 } // namespace
-
-bool IsParsedMember(std::string_view name) {
-    for (std::string_view report : ParsedReports)
-        if (SameName(name, report))
-            return true;
-    // FileList.txt, FileList_beta.txt, FileList_lumen3.txt, ...: top level only.
-    return name.size() >= FileListPrefix.size() + FileListSuffix.size() &&
-           SameName(name.substr(0, FileListPrefix.size()), FileListPrefix) &&
-           SameName(name.substr(name.size() - FileListSuffix.size()), FileListSuffix) &&
-           name.find_first_of("/\\") == std::string_view::npos;
-}
 
 std::vector<Member> LoadMembers(const Archive& archive, bool verify, const LoadLimits& limits) {
     const std::vector<ArchiveMember>& entries = archive.Members();

@@ -1,6 +1,6 @@
-#include "triage/JsonWriter.h"
+#include "triage/render/JsonWriter.h"
 
-#include "triage/RenderEscape.h"
+#include "triage/model/TextEscape.h"
 
 namespace pv::triage {
 

@@ -1,6 +1,6 @@
-#include "triage/RenderFacts.h"
+#include "triage/render/RenderFacts.h"
 
-#include "triage/TextTools.h"
+#include "triage/model/TextTools.h"
 
 #include <algorithm>
 #include <cstdio>

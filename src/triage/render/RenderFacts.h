@@ -1,7 +1,7 @@
 #pragma once
 // What the three outputs (text, JSON, HTML) share: the context of one run, how times and
 // severities are written, and which devices count as having a problem.
-#include "triage/Model.h"
+#include "triage/model/Model.h"
 
 #include <array>
 #include <string>

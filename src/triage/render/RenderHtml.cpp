@@ -1,7 +1,7 @@
-#include "triage/RenderHtml.h"
+#include "triage/render/RenderHtml.h"
 
-#include "triage/RenderEscape.h"
-#include "triage/RenderTimeline.h"
+#include "triage/model/TextEscape.h"
+#include "triage/render/RenderTimeline.h"
 
 namespace pv::triage {
 namespace {

@@ -1,6 +1,6 @@
-#include "triage/RenderJson.h"
+#include "triage/render/RenderJson.h"
 
-#include "triage/JsonWriter.h"
+#include "triage/render/JsonWriter.h"
 
 namespace pv::triage {
 namespace {

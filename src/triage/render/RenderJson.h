@@ -1,9 +1,9 @@
 #pragma once
 // The JSON outputs (schema 1, documented in docs/triage-schema.md): one archive's facts and
 // findings, and what changed between two archives. Pure functions from the model to text.
-#include "triage/Diff.h"
-#include "triage/Model.h"
-#include "triage/RenderFacts.h"
+#include "triage/analyse/Diff.h"
+#include "triage/model/Model.h"
+#include "triage/render/RenderFacts.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "triage/RenderText.h"
+#include "triage/render/RenderText.h"
 
-#include "triage/RenderEscape.h"
+#include "triage/model/TextEscape.h"
 
 #include <algorithm>
 #include <cstdio>

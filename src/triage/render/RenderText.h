@@ -2,9 +2,9 @@
 // The terminal outputs: one screen for one archive (findings first, by severity, then the facts
 // behind them, each list cut to a few lines) and the list of changes between two archives.
 // Every text from the archive is made printable.
-#include "triage/Diff.h"
-#include "triage/Model.h"
-#include "triage/RenderFacts.h"
+#include "triage/analyse/Diff.h"
+#include "triage/model/Model.h"
+#include "triage/render/RenderFacts.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "triage/RenderTimeline.h"
+#include "triage/render/RenderTimeline.h"
 
 #include "platform/Calendar.h"
-#include "triage/DateText.h"
-#include "triage/RenderEscape.h"
+#include "triage/model/DateText.h"
+#include "triage/model/TextEscape.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,8 +3,8 @@
 // window before each in which installs are linked to it) and product-log days on one time axis.
 // Where the events sit in separate periods (a crash months before the logs) the axis is broken
 // into up to four pieces, so that no period is squeezed to a few pixels.
-#include "triage/Model.h"
-#include "triage/RenderFacts.h"
+#include "triage/model/Model.h"
+#include "triage/render/RenderFacts.h"
 
 #include <cstdint>
 #include <string>

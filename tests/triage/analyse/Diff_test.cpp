@@ -1,6 +1,6 @@
 #include "ReportBytes.h"
-#include "triage/Diff.h"
-#include "triage/Triage.h"
+#include "triage/analyse/Diff.h"
+#include "triage/analyse/Triage.h"
 #include <gtest/gtest.h>
 
 // Test tables name only the fields that matter to each case; the others keep their defaults.

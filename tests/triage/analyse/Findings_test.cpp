@@ -1,6 +1,6 @@
 // The findings rules through the core's entry point: archive members in, findings out.
 #include "ReportBytes.h"
-#include "triage/Triage.h"
+#include "triage/analyse/Triage.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Hostile shapes: a few megabytes that would otherwise become millions of records.
-#include "triage/Limits.h"
-#include "triage/Parsers.h"
-#include "triage/Triage.h"
+#include "triage/model/Limits.h"
+#include "triage/parse/Parsers.h"
+#include "triage/analyse/Triage.h"
 #include "ReportBytes.h"
-#include "triage/ReportText.h"
+#include "triage/parse/ReportText.h"
 #include <gtest/gtest.h>
 
 // Test tables name only the fields that matter to each case; the others keep their defaults.

@@ -1,4 +1,4 @@
-#include "triage/DateText.h"
+#include "triage/model/DateText.h"
 #include <gtest/gtest.h>
 
 namespace pv::triage {

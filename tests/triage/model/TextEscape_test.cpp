@@ -1,4 +1,4 @@
-#include "triage/RenderEscape.h"
+#include "triage/model/TextEscape.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@ namespace {
 
 const std::string Fffd = "\xEF\xBF\xBD";
 
-TEST(RenderEscape, InvalidUtf8BecomesReplacementCharacters) {
+TEST(TextEscape, InvalidUtf8BecomesReplacementCharacters) {
     const std::pair<std::string, std::string> cases[] = {
         {"plain", "plain"},
         {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"}, // two- and four-byte
@@ -22,7 +22,7 @@ TEST(RenderEscape, InvalidUtf8BecomesReplacementCharacters) {
         EXPECT_EQ(ValidUtf8(input), expected) << input;
 }
 
-TEST(RenderEscape, JsonStringsEscapeEverythingJsonAndJavaScriptNeed) {
+TEST(TextEscape, JsonStringsEscapeEverythingJsonAndJavaScriptNeed) {
     const std::pair<std::string, std::string> cases[] = {
         {"", "\"\""},
         {"say \"hi\"", "\"say \\\"hi\\\"\""},
@@ -37,7 +37,7 @@ TEST(RenderEscape, JsonStringsEscapeEverythingJsonAndJavaScriptNeed) {
         EXPECT_EQ(JsonString(input), expected) << input;
 }
 
-TEST(RenderEscape, HtmlTextEscapesMarkupQuotesAndControls) {
+TEST(TextEscape, HtmlTextEscapesMarkupQuotesAndControls) {
     const std::pair<std::string, std::string> cases[] = {
         {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
         {"a & b \"c\"", "a &amp; b &quot;c&quot;"},
@@ -50,7 +50,7 @@ TEST(RenderEscape, HtmlTextEscapesMarkupQuotesAndControls) {
         EXPECT_EQ(HtmlText(input), expected) << input;
 }
 
-TEST(RenderEscape, PrintableTextCannotDriveATerminal) {
+TEST(TextEscape, PrintableTextCannotDriveATerminal) {
     const std::pair<std::string, std::string> cases[] = {
         {"\x1B[2J\x1B]0;title\x07", "?[2J?]0;title?"},
         {"csi \xC2\x9B"

@@ -1,8 +1,8 @@
 // Each parser on report bytes in the writers' exact formats, and on the reports the product wrote
 // under Wine (data/wine, from a sample machine with an en-US locale).
 #include "ReportBytes.h"
-#include "triage/DateText.h"
-#include "triage/Parsers.h"
+#include "triage/model/DateText.h"
+#include "triage/parse/Parsers.h"
 #include <gtest/gtest.h>
 
 namespace pv::triage {

@@ -1,5 +1,5 @@
 #include "ReportBytes.h"
-#include "triage/ReportText.h"
+#include "triage/parse/ReportText.h"
 #include <gtest/gtest.h>
 
 namespace pv::triage {

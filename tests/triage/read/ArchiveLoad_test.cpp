@@ -1,4 +1,4 @@
-#include "triage/ArchiveLoad.h"
+#include "triage/read/ArchiveLoad.h"
 
 #include "ArchiveTestZip.h"
 

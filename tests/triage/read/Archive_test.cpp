@@ -1,4 +1,4 @@
-#include "triage/Archive.h"
+#include "triage/read/Archive.h"
 
 #include "ArchiveTestZip.h"
 

@@ -1,9 +1,9 @@
-#include "triage/JsonWriter.h"
-#include "triage/RenderEscape.h"
-#include "triage/RenderHtml.h"
-#include "triage/RenderJson.h"
-#include "triage/RenderText.h"
-#include "triage/RenderTimeline.h"
+#include "triage/render/JsonWriter.h"
+#include "triage/model/TextEscape.h"
+#include "triage/render/RenderHtml.h"
+#include "triage/render/RenderJson.h"
+#include "triage/render/RenderText.h"
+#include "triage/render/RenderTimeline.h"
 
 #include "RenderSample.h"
 

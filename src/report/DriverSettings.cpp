@@ -1,6 +1,7 @@
 #include "report/DriverSettings.h"
 #include "platform/PathRules.h"
 #include "platform/Text.h"
+#include <algorithm>
 
 namespace pv {
 
@@ -74,29 +75,22 @@ std::u16string IniValue(std::u16string_view text, std::u16string_view section,
 
 namespace {
 
-// A folder of a local drive or of a network share. Anything else the user may write into the
-// settings file (a relative path, resolved against the elevated tool's current folder, or a
-// device path such as "\\.\pipe\", whose entries the listing would open) names no folder.
-bool IsFolderValue(const std::u16string& value) {
-    if (IsPlainAbsolutePath(value)) {
-        return true;
-    }
-    if (value.size() < 5 || value[0] != u'\\' || value[1] != u'\\') {
-        return false;
-    }
-    const std::u16string local = u"C:\\" + value.substr(2); // the same rules past the two slashes
-    const size_t server = value.find(u'\\', 2);
-    const std::u16string name =
-        value.substr(2, server == std::u16string::npos ? server : server - 2);
-    return name != u"." && name != u"?" && server != std::u16string::npos &&
-           server + 1 < value.size() && value[server + 1] != u'\\' && IsPlainAbsolutePath(local);
+// A folder of a local drive or of a network share, with the forward slashes the system itself
+// takes as separators turned into backslashes; empty for anything else the user may write into
+// the settings file (a relative path, resolved against the elevated tool's current folder, or a
+// device path such as "\\.\pipe\", whose entries the listing would open).
+std::u16string FolderValue(const std::u16string& value) {
+    std::u16string folder = value;
+    std::replace(folder.begin(), folder.end(), u'/', u'\\');
+    return IsPlainAbsolutePath(folder) ? folder : std::u16string();
 }
 
 } // namespace
 
 std::u16string DriverPathFrom(DriverPath which, bool settingsFileExists,
                               const std::u16string& value, const std::u16string& machineFolder) {
-    if (!settingsFileExists || (!value.empty() && !IsFolderValue(value))) {
+    const std::u16string given = FolderValue(value);
+    if (!settingsFileExists || (!value.empty() && given.empty())) {
         return {};
     }
     if (value.empty()) {
@@ -110,7 +104,7 @@ std::u16string DriverPathFrom(DriverPath which, bool settingsFileExists,
         }
         return {};
     }
-    std::u16string folder = value.back() == u'\\' ? value : value + u'\\';
+    const std::u16string folder = WithTrailingBackslash(given);
     switch (which) {
     case DriverPath::BackupIndexIni:
         return folder + u"Vault.ini";

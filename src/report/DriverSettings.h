@@ -19,9 +19,10 @@ std::u16string IniValue(std::u16string_view text, std::u16string_view section,
 enum class DriverPath { BackupIndexIni, BackupIndexJson, DownloadFolder };
 
 // The path a lookup gives: empty without a settings file or for a value that is not a folder of a
-// local drive ("X:\...") or network share ("\\server\share..."); the value (with a backslash
-// appended unless it ends in one) + "Vault.ini" / "Vault.json" / nothing; or, for an empty value,
-// the machine-wide product folder + "Vault\Vault.ini", "Vault\Vault.json" or "Download\".
+// local drive ("X:\...") or network share ("\\server\share..."), forward slashes taken as
+// backslashes ("D:/Drv" is "D:\Drv"); the value (with a backslash appended unless it ends in one) +
+// "Vault.ini" / "Vault.json" / nothing; or, for an empty value, the machine-wide product folder +
+// "Vault\Vault.ini", "Vault\Vault.json" or "Download\".
 std::u16string DriverPathFrom(DriverPath which, bool settingsFileExists,
                               const std::u16string& value, const std::u16string& machineFolder);
 

@@ -23,8 +23,9 @@ bool IsPrivateFolderName(std::u16string_view name) {
     return true;
 }
 
-bool IsCollectedInPlace(std::u16string_view finalPath, std::u16string_view sourcePath) {
-    const std::u16string folder = FolderPart(sourcePath);
+bool IsCollectedInPlace(const TrustedRoots& roots, std::u16string_view finalPath,
+                        std::u16string_view sourcePath) {
+    const std::u16string folder = roots.ExpectedFinalPath(FolderPart(sourcePath));
     if (folder.empty() || finalPath.empty()) {
         return false;
     }

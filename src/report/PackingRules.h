@@ -1,6 +1,7 @@
 #pragma once
 // Decisions of archive packing that need no file system: the job's private folder names and the
 // check that a collected source is the file it was collected as.
+#include "platform/TrustedRoots.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,8 +18,11 @@ std::u16string PrivateFolderName(std::uint64_t random);
 bool IsPrivateFolderName(std::u16string_view name);
 
 // A source is packed only when the path its open handle resolves to (GetFinalPathNameByHandleW,
-// with or without the "\\?\" prefix) lies inside the folder it was collected from, the folder
-// part of `sourcePath`: a link planted at a collected name must not pull another file in.
-bool IsCollectedInPlace(std::u16string_view finalPath, std::u16string_view sourcePath);
+// with or without the "\\?\" prefix) lies inside the final path the trusted roots give for the
+// folder it was collected from, the folder part of `sourcePath`: a link planted at a collected
+// name must not pull another file in, while a folder reached through its user's own relocated or
+// redirected root is no reason to leave its files out.
+bool IsCollectedInPlace(const TrustedRoots& roots, std::u16string_view finalPath,
+                        std::u16string_view sourcePath);
 
 } // namespace pv

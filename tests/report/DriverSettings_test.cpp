@@ -50,7 +50,14 @@ INSTANTIATE_TEST_SUITE_P(
         DriverPathCase{DriverPath::DownloadFolder, true, u"\\Download", u""},
         DriverPathCase{DriverPath::DownloadFolder, true, u"C:Download", u""},
         DriverPathCase{DriverPath::BackupIndexJson, true, u"D:\\Drv\\..\\..\\Windows", u""},
-        DriverPathCase{DriverPath::DownloadFolder, true, u"D:\\Drv\\x.txt:stream", u""}));
+        DriverPathCase{DriverPath::DownloadFolder, true, u"D:\\Drv\\x.txt:stream", u""},
+        // Regression: the host product accepts forward slashes, and the folder's files went
+        // missing from the listing; they are the separators the system takes them for.
+        DriverPathCase{DriverPath::BackupIndexIni, true, u"D:/Drv", u"D:\\Drv\\Vault.ini"},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"D:/Drv/Down/", u"D:\\Drv\\Down\\"},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"//nas/drivers", u"\\\\nas\\drivers\\"},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"//./pipe/", u""},
+        DriverPathCase{DriverPath::DownloadFolder, true, u"D:/Drv/../../Windows", u""}));
 
 TEST(IniValue, FindsKeysOfTheSectionIgnoringCase) {
     const std::u16string ini = u"[Main]\r\nBackPath=wrong\r\n; BackPath=comment\r\n"

@@ -25,8 +25,10 @@ struct InPlaceCase {
 
 class CollectedInPlace : public testing::TestWithParam<InPlaceCase> {};
 
+// No trusted root holds these sources: each folder must resolve to itself.
 TEST_P(CollectedInPlace, Decides) {
-    EXPECT_EQ(IsCollectedInPlace(GetParam().finalPath, GetParam().source), GetParam().packed);
+    EXPECT_EQ(IsCollectedInPlace(TrustedRoots(), GetParam().finalPath, GetParam().source),
+              GetParam().packed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,6 +54,19 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"UnresolvedHandle", u"", u"C:\\U\\Logs\\a.log", false},
         InPlaceCase{"RelativeSource", u"\\\\?\\C:\\cwd\\InnoSetup.log", u"InnoSetup.log", false}),
     [](const testing::TestParamInfo<InPlaceCase>& info) { return std::string(info.param.label); });
+
+// A user whose AppData was redirected to a share that the system reaches through a mapped drive:
+// the log folder's files resolve below the share, and are still the files that were collected.
+TEST(CollectedInPlace, FollowsTheRootsResolutionButNoLinkBelowIt) {
+    TrustedRoots roots;
+    roots.Add(u"\\\\fs\\p\\u\\AppData", u"\\\\?\\Z:\\p\\u\\AppData");
+    const std::u16string source = u"\\\\fs\\p\\u\\AppData\\Orvix\\Logs\\a.log";
+    EXPECT_TRUE(IsCollectedInPlace(roots, u"\\\\?\\Z:\\p\\u\\AppData\\Orvix\\Logs\\a.log", source));
+    EXPECT_FALSE(
+        IsCollectedInPlace(roots, u"\\\\?\\UNC\\fs\\p\\u\\AppData\\Orvix\\Logs\\a.log", source));
+    EXPECT_FALSE(IsCollectedInPlace(roots, u"\\\\?\\Z:\\p\\u\\AppData\\Orvix\\Prefs.ini", source));
+    EXPECT_FALSE(IsCollectedInPlace(roots, u"\\\\?\\C:\\Windows\\System32\\config\\SAM", source));
+}
 
 } // namespace
 } // namespace pv

@@ -1,9 +1,12 @@
 #include "platform/win32/FileIo.h"
 #include "platform/PathRules.h"
+#include "platform/ReportSave.h"
 #include "platform/Text.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Bcrypt.h"
 #include "platform/win32/OpenFlags.h"
-#include <shlobj.h>
+#include "platform/win32/ResolvedRoots.h"
+#include <algorithm>
 #include <vector>
 
 namespace pv {
@@ -66,50 +69,37 @@ bool CopyHandleData(HANDLE from, HANDLE to) {
 
 namespace {
 
-std::u16string ProfileFolder() {
-    wchar_t buf[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buf))) {
-        return {};
-    }
-    return U16(buf);
-}
-
 // Folders of a report's path held open without delete sharing, so none of them can be renamed
 // or replaced by a link while the report is written.
 class CheckedFolder {
 public:
-    // Checks `folder` and every folder above it up to the user's profile (or up to the drive root
-    // when the folder lies outside the profile). False when any of them is missing, a link, or
-    // resolves to another path.
+    // Checks `folder` from its trusted root down (TrustedRoots::FoldersToCheck): the root must
+    // still resolve where it did, and each folder below it must be a plain folder, no link or
+    // junction, that resolves to the root's final path plus its own relative part. False when
+    // any of them is missing or fails.
     bool Open(const std::u16string& folder) {
-        const std::vector<std::u16string> chain = FolderChain(folder);
-        if (chain.empty()) {
+        const auto checks = ProcessTrustedRoots().FoldersToCheck(folder);
+        if (checks.empty()) {
             return false;
         }
-        const std::u16string profile = ProfileFolder();
-        const bool underProfile = !profile.empty() && IsPathUnder(folder, profile);
-        for (const auto& dir : chain) {
-            if (underProfile && !IsPathUnder(dir, profile)) {
-                continue;
-            }
-            const DWORD attrs = ::GetFileAttributesW(W(dir));
+        for (const auto& check : checks) {
+            const DWORD attrs = ::GetFileAttributesW(W(check.Path));
             if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-                (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                (!check.IsRoot && (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
                 return false;
             }
+            const DWORD linkFlag = check.IsRoot ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
             UniqueFile handle(::CreateFileW(
-                W(dir), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                OPEN_EXISTING,
-                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
-                nullptr));
+                W(check.Path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | linkFlag | kNoImpersonation, nullptr));
             if (!handle) {
                 return false;
             }
             BY_HANDLE_FILE_INFORMATION info{};
             if (!::GetFileInformationByHandle(handle.get(), &info) ||
-                (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                (!check.IsRoot && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
                 (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-                !SamePath(FinalPathOf(handle.get()), dir)) {
+                !SamePath(FinalPathOf(handle.get()), check.ExpectedFinal)) {
                 return false;
             }
             held_.push_back(std::move(handle));
@@ -119,6 +109,68 @@ public:
 
 private:
     std::vector<UniqueFile> held_;
+};
+
+// True when `path` is a regular single-link file whose handle resolves as requested.
+bool IsPlainOwnFile(const std::u16string& path) {
+    UniqueFile file(::CreateFileW(
+        W(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return file && ::GetFileInformationByHandle(file.get(), &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               0 &&
+           info.nNumberOfLinks == 1 && ResolvesAsRequested(file.get(), path);
+}
+
+// Renames the file behind `handle` to `path`, replacing whatever entry is there (a link itself,
+// never its target). The handle needs DELETE access.
+bool RenameByHandle(HANDLE handle, const std::u16string& path) {
+    const size_t nameBytes = path.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(path.begin(), path.end(), reinterpret_cast<char16_t*>(rename->FileName));
+    return ::SetFileInformationByHandle(handle, FileRenameInfo, rename,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// The save's file operations on Windows: the fresh file is created only where it resolves as
+// requested and is renamed through its own handle, so no name can be swapped in between.
+class Win32ReportOps final : public ReportFileOps {
+public:
+    bool CreateFresh(const std::u16string& fresh) override {
+        file_.reset(::CreateFileW(W(fresh), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
+        if (file_ && !ResolvesAsRequested(file_.get(), fresh)) {
+            DiscardFresh();
+        }
+        return static_cast<bool>(file_);
+    }
+
+    size_t Write(const char* data, size_t size) override {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+        return ::WriteFile(file_.get(), data, chunk, &written, nullptr) ? written : 0;
+    }
+
+    bool RenameOver(const std::u16string& path) override {
+        return RenameByHandle(file_.get(), path);
+    }
+
+    void DiscardFresh() override {
+        if (file_) {
+            MarkForDeletion(file_.get());
+            file_.reset();
+        }
+    }
+
+    void RemoveReport(const std::u16string& path) override { RemovePlainFile(path); }
+
+private:
+    UniqueFile file_;
 };
 
 } // namespace
@@ -140,7 +192,7 @@ RemoveResult RemovePlainFile(const std::u16string& path, bool clearReadOnly) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        info.nNumberOfLinks != 1 || !SamePath(FinalPathOf(file.get()), path)) {
+        info.nNumberOfLinks != 1 || !ResolvesAsRequested(file.get(), path)) {
         return RemoveResult::Refused;
     }
     if (clearReadOnly && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -156,30 +208,17 @@ bool WriteReportFile(const std::u16string& path, const std::string& bytes) {
     if (!IsPlainAbsolutePath(path) || !folder.Open(FolderPart(path))) {
         return false;
     }
-    if (RemovePlainFile(path) == RemoveResult::Refused) {
+    // An existing entry that is not a plain report of ours (a link, a hard link, a folder) is
+    // left alone and nothing is written.
+    if (::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES && !IsPlainOwnFile(path)) {
         return false;
     }
-    // CREATE_NEW refuses an existing name, a link planted since the removal included.
-    UniqueFile file(::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | kNoImpersonation, nullptr));
-    if (!file) {
-        return false;
+    std::uint64_t random = 0;
+    if (!SystemRandom(&random, sizeof(random))) {
+        random = (std::uint64_t(::GetCurrentProcessId()) << 32) ^ ::GetTickCount64();
     }
-    if (!SamePath(FinalPathOf(file.get()), path)) {
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const size_t left = bytes.size() - done;
-        const DWORD chunk = static_cast<DWORD>(left > (1u << 20) ? (1u << 20) : left);
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) ||
-            written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
+    Win32ReportOps ops;
+    return SaveReportBytes(ops, path, FreshReportName(path, random), bytes);
 }
 
 bool DeleteReportFile(const std::u16string& path) {
@@ -223,7 +262,7 @@ bool ClearReadOnlyFlag(const std::u16string& path) {
     if (!::GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
         info.nNumberOfLinks != 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0 ||
-        !SamePath(FinalPathOf(file.get()), path)) {
+        !ResolvesAsRequested(file.get(), path)) {
         return false;
     }
     FILE_BASIC_INFO basic{}; // zero times leave them unchanged

@@ -1,8 +1,9 @@
 #pragma once
 // File and folder queries and the one place where the tool's reports are written and deleted.
 // The tool runs elevated while the log folder belongs to the user, so a report is written only
-// when every folder of its path is a plain folder that resolves to itself (no junction or link
-// can redirect the write), and only a regular single-link file is ever deleted.
+// where every folder below its trusted root (platform/win32/ResolvedRoots.h) is a plain folder
+// that resolves to the root's final path plus its relative part (no junction or link can redirect
+// the write), and only a regular single-link file is ever deleted.
 #include <windows.h>
 #include <string>
 
@@ -26,15 +27,18 @@ bool CopyHandleData(HANDLE from, HANDLE to);
 
 enum class RemoveResult { Removed, Absent, Refused };
 // Deletes `path` through a handle, and only when it is a regular file with one link that resolves
-// to itself: deleting by name could follow a planted link and remove its target. With
-// `clearReadOnly` a read-only file loses the flag first (otherwise it is refused). Absent when
-// nothing is at the name; Refused for anything else that was not deleted.
+// as requested (ResolvesAsRequested): deleting by name could follow a planted link and remove its
+// target. With `clearReadOnly` a read-only file loses the flag first (otherwise it is refused).
+// Absent when nothing is at the name; Refused for anything else that was not deleted.
 RemoveResult RemovePlainFile(const std::u16string& path, bool clearReadOnly = false);
 
-// Writes a whole report file, replacing an earlier one. False, with nothing written anywhere,
-// when the path is not a plain absolute path, a folder of it is a link or resolves elsewhere, or
-// an existing file at the name is not a regular single-link file. A write error after creation
-// leaves a partial file at the name and gives false.
+// Writes a whole report file, replacing an earlier one: the bytes go to a fresh name beside it
+// ("<name>.<hex>.tmp") that is renamed over the report only when complete. False when the path
+// is not a plain absolute path, a folder of it fails the trusted-root checks (a link or junction
+// below its root, or a root that no longer resolves where it did), or an existing entry at the
+// name is not a regular single-link file: then nothing is written anywhere. False too when the
+// write or the rename fails: the fresh file is removed and so is the earlier report, so a failed
+// writer never leaves a partial or stale report.
 bool WriteReportFile(const std::u16string& path, const std::string& bytes);
 // Deletes a report file under the same checks. False when it did not exist or was not deleted.
 bool DeleteReportFile(const std::u16string& path);
@@ -46,8 +50,9 @@ bool DeleteReportFile(const std::u16string& path);
 bool CreatePlainFolder(const std::u16string& folder);
 
 // Sets a read-only file's attributes to normal, only when it is a regular single-link file whose
-// handle resolves to `path` itself: a link or hard link planted at the name must not let the tool
-// change another file. False when nothing was changed (also when the file was not read-only).
+// handle resolves as requested (ResolvesAsRequested): a link or hard link planted at the name must
+// not let the tool change another file. False when nothing was changed (also when the file was not
+// read-only).
 bool ClearReadOnlyFlag(const std::u16string& path);
 
 } // namespace pv

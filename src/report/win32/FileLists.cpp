@@ -1,7 +1,10 @@
 #include "platform/ReportText.h"
 #include "platform/Text.h"
+#include "platform/TrustedRoots.h"
 #include "platform/win32/FileIo.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Md5.h"
+#include "platform/win32/ResolvedRoots.h"
 #include "platform/win32/Wow64View.h"
 #include "product/AppConfig.h"
 #include "report/FileListing.h"
@@ -25,11 +28,53 @@ int ComparePaths(const std::u16string& a, const std::u16string& b) {
     return result - CSTR_EQUAL;
 }
 
+// A listing walk that enters a junction or directory link when EntersLinkedFolder allows it:
+// an installation folder may keep part of its files behind one that leads into another trusted
+// root.
+struct LinkedWalk {
+    TrustedRoots Roots;
+    std::u16string TreeFinal;
+    std::vector<std::u16string> Entered;
+};
+
+bool SearchEnteringLinks(void* context, const std::u16string& folder, const std::u16string& mask,
+                         std::vector<FolderEntry>& entries) {
+    auto& walk = *static_cast<LinkedWalk*>(context);
+    WIN32_FIND_DATAW data{};
+    const UniqueFind find(::FindFirstFileW(W(PathIn32BitView(folder + mask)), &data));
+    if (!find) {
+        return false;
+    }
+    do {
+        data.cFileName[MAX_PATH - 1] = L'\0';
+        FolderEntry entry{U16(data.cFileName),
+                          (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+        if (entry.IsFolder && entry.IsLink && entry.Name != u"." && entry.Name != u"..") {
+            const std::u16string target = ResolveFolder(PathIn32BitView(folder + entry.Name));
+            if (EntersLinkedFolder(walk.Roots, target, walk.TreeFinal, walk.Entered)) {
+                walk.Entered.push_back(target);
+                entry.IsLink = false;
+            }
+        }
+        entries.push_back(std::move(entry));
+    } while (::FindNextFileW(find.get(), &data));
+    return true;
+}
+
 std::vector<std::u16string> FilesOf(const std::u16string& folder, bool recurse) {
     std::vector<std::u16string> files;
-    if (!folder.empty()) {
-        ListFolderFiles(files, folder, u"*.*", nullptr, recurse);
+    if (folder.empty()) {
+        return files;
     }
+    if (!recurse) {
+        ListFolderFiles(files, folder, u"*.*", nullptr, false);
+        return files;
+    }
+    TrustFolder(PathIn32BitView(folder));
+    LinkedWalk walk{ProcessTrustedRoots(), ResolveFolder(PathIn32BitView(folder)), {}};
+    WalkFolderFiles(files, folder, FolderExists(PathIn32BitView(folder)), u"*.*", nullptr, true,
+                    &SearchEnteringLinks, &walk);
     return files;
 }
 

@@ -1,8 +1,8 @@
 #include "report/win32/PrivateFolder.h"
-#include "platform/PathRules.h"
 #include "platform/Text.h"
 #include "platform/win32/FileIo.h"
 #include "platform/win32/OpenFlags.h"
+#include "platform/win32/ResolvedRoots.h"
 #include "platform/win32/Bcrypt.h"
 #include "report/PackingRules.h"
 #include <sddl.h>
@@ -15,7 +15,8 @@ namespace {
 constexpr wchar_t kOwnerOnlyDacl[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 constexpr int kCreateAttempts = 8;
 
-// Opens a folder for listing and deletion when it is a plain folder that resolves to `path`.
+// Opens a folder for listing and deletion when it is a plain folder that resolves as requested
+// (below the temporary folder's resolved root, so a relocated or 8.3-named TEMP is no obstacle).
 UniqueFile OpenPlainFolder(const std::u16string& path) {
     UniqueFile dir(::CreateFileW(
         W(path), DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
@@ -25,7 +26,7 @@ UniqueFile OpenPlainFolder(const std::u16string& path) {
     if (!dir || !::GetFileInformationByHandle(dir.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        !SamePath(FinalPathOf(dir.get()), path)) {
+        !ResolvesAsRequested(dir.get(), path)) {
         return UniqueFile();
     }
     return dir;
@@ -118,6 +119,10 @@ std::optional<TPrivateFolder> TPrivateFolder::Create(const std::u16string& tempF
         UniqueFile dir = OpenPlainFolder(path);
         if (dir) {
             result = TPrivateFolder(path + u"\\", std::move(dir));
+        } else {
+            // Ours but unusable: an empty folder removed by name (a link put in its place is
+            // removed itself, never its target), so no such folder outlives the run.
+            ::RemoveDirectoryW(W(path));
         }
     }
     return result;

@@ -3,6 +3,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/OpenFlags.h"
 #include "platform/win32/FileIo.h"
+#include "platform/win32/ResolvedRoots.h"
 #include "platform/win32/Wow64View.h"
 #include "report/PackingRules.h"
 #include <vector>
@@ -26,7 +27,9 @@ std::u16string LongForm(const std::u16string& path) {
 
 bool InPlace(HANDLE handle, const std::u16string& source) {
     const std::u16string resolved = FinalPathOf(handle);
-    return IsCollectedInPlace(resolved, source) || IsCollectedInPlace(resolved, LongForm(source));
+    const TrustedRoots roots = ProcessTrustedRoots();
+    return IsCollectedInPlace(roots, resolved, source) ||
+           IsCollectedInPlace(roots, resolved, LongForm(source));
 }
 
 } // namespace

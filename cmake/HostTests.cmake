@@ -30,7 +30,10 @@ add_test(NAME check_layers_script COMMAND ${PV_PYTHON} -m unittest -v check_laye
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/scripts)
 add_test(NAME wine_vehicle_script COMMAND ${PV_PYTHON} -m unittest -v wine_vehicle_test
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/scripts)
-set_tests_properties(check_layers check_layers_script wine_vehicle_script PROPERTIES LABELS native)
+add_test(NAME vista_imports_script COMMAND ${PV_PYTHON} -m unittest -v vista_imports_test
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/scripts)
+set_tests_properties(check_layers check_layers_script wine_vehicle_script vista_imports_script
+                     PROPERTIES LABELS native)
 
 # Optional extras (benchmarks, fuzzers) that need only portable code.
 file(GLOB _extras CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*/CMakeLists.txt

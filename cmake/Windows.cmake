@@ -1,7 +1,7 @@
 # The executable, its resources, the tools that run beside it, and the Wine test tier.
 # Every subsystem sits on platform, so its Windows settings and imports reach them all.
 target_compile_definitions(pv_platform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                               _WIN32_WINNT=0x0601 WINVER=0x0601)
+                                               _WIN32_WINNT=0x0600 WINVER=0x0600)
 # Imports are limited to known system libraries (comctl32 comes through the manifest's side-by-side
 # assembly); others are bound at run time from System32 (platform/win32/SystemLibrary.h).
 target_link_libraries(pv_platform PUBLIC shell32 ole32 uuid comctl32 advapi32 ws2_32

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Static checks of the built exe: its machine is the build's, it is a GUI program, it imports
-only known system libraries and it embeds a manifest that names its own architecture and asks for
-administrator rights.
+only known system libraries and only functions Windows Vista SP2 has (scripts/vista_imports.py),
+and it embeds a manifest that names its own architecture and asks for administrator rights.
 
 Usage: check-exe.py --machine i686|x86_64 EXE. Exit 0 when every check holds, 1 otherwise."""
 import argparse
@@ -11,6 +11,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import peinfo  # noqa: E402
+import vista_imports  # noqa: E402
 
 MANIFEST_ARCH = {'i686': 'x86', 'x86_64': 'amd64'}
 
@@ -26,6 +27,7 @@ def problems(path, machine):
     extra = sorted(set(pe.imports()) - peinfo.KNOWN_IMPORTS)
     if extra:
         found.append('imports libraries outside the system\'s known ones: ' + ', '.join(extra))
+    found.extend(vista_imports.problems(pe.imported_functions()))
     manifest = pe.manifest()
     if manifest is None:
         found.append('no manifest resource')
@@ -49,8 +51,8 @@ def main():
     for p in found:
         print('%s: %s' % (args.exe, p))
     if not found:
-        print('%s: %s GUI exe, system imports only, manifest for %s'
-              % (args.exe, args.machine, MANIFEST_ARCH[args.machine]))
+        print('%s: %s GUI exe, system imports only, all present on Windows Vista SP2, manifest '
+              'for %s' % (args.exe, args.machine, MANIFEST_ARCH[args.machine]))
     return 1 if found else 0
 
 

@@ -1,5 +1,5 @@
 """Facts of a PE file (exe or dll) read straight from its headers: machine, subsystem, static
-imports and the embedded manifest. Used by the exe's static checks and by the Wine harness, which
+imports (libraries and functions) and the embedded manifest. Used by the exe's static checks and by the Wine harness, which
 starts each program with the loader of its architecture."""
 import struct
 
@@ -48,19 +48,43 @@ class PeFile:
                 return rva - address + raw
         raise ValueError('rva %#x outside every section' % rva)
 
-    def imports(self):
-        """Names of the libraries imported statically, lower case, in table order."""
+    def _descriptors(self):
+        """(library name in lower case, lookup table rva) of each import descriptor."""
         rva, _ = self._directory(_IMPORT_DIR)
-        names = []
         at = self._offset(rva) if rva else None
         while at is not None:
-            name_rva = struct.unpack_from('<I', self.data, at + 12)[0]
+            lookup, _, _, name_rva, first_thunk = struct.unpack_from('<IIIII', self.data, at)
             if name_rva == 0:
                 break
-            start = self._offset(name_rva)
-            names.append(self.data[start:self.data.index(b'\0', start)].decode('ascii').lower())
+            yield self._string(name_rva).lower(), lookup or first_thunk
             at += 20
-        return names
+
+    def _string(self, rva):
+        start = self._offset(rva)
+        return self.data[start:self.data.index(b'\0', start)].decode('ascii')
+
+    def imports(self):
+        """Names of the libraries imported statically, lower case, in table order."""
+        return [name for name, _ in self._descriptors()]
+
+    def imported_functions(self):
+        """(library in lower case, function) of every static import, in table order; a function
+        imported by ordinal is named '#<ordinal>'."""
+        size, flag = (4, 0x80000000) if self.pe32 else (8, 0x8000000000000000)
+        fmt = '<I' if self.pe32 else '<Q'
+        found = []
+        for library, table in self._descriptors():
+            at = self._offset(table)
+            while True:
+                entry = struct.unpack_from(fmt, self.data, at)[0]
+                if entry == 0:
+                    break
+                if entry & flag:
+                    found.append((library, '#%d' % (entry & 0xFFFF)))
+                else:
+                    found.append((library, self._string((entry & 0x7FFFFFFF) + 2)))
+                at += size
+        return found
 
     def manifest(self):
         """The first RT_MANIFEST resource's bytes, or None."""

@@ -1,6 +1,7 @@
 #include "app/FormMainRules.h"
 #include "app/win32/FormMain.h"
 #include "platform/Text.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Wow64View.h"
 #include "report/win32/StartUp.h"
 #include <windows.h>
@@ -10,8 +11,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     // The environment the 32-bit exe runs with, before any thread or shell call reads it.
     pv::Use32BitEnvironment();
 
-    // Libraries loaded later come from System32 only, never from the program's or current folder.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Libraries loaded later come from System32 only, never from the program's or current folder;
+    // on systems without the search flags, at least never from the current folder.
+    pv::RestrictLibrarySearch();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

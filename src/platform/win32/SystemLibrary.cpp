@@ -4,6 +4,35 @@
 
 namespace pv {
 
+namespace {
+
+HMODULE Kernel32() {
+    return ::GetModuleHandleW(L"kernel32.dll");
+}
+
+// The flags for a library loaded by full path: its imports from its own folder (and System32).
+// LOAD_WITH_ALTERED_SEARCH_PATH is the documented stand-in where the search flags are missing.
+DWORD FullPathFlags(DWORD searchFlags) {
+    return HasLibrarySearchFlags() ? searchFlags : LOAD_WITH_ALTERED_SEARCH_PATH;
+}
+
+} // namespace
+
+bool HasLibrarySearchFlags() {
+    static const bool present = ::GetProcAddress(Kernel32(), "AddDllDirectory") != nullptr;
+    return present;
+}
+
+bool RestrictLibrarySearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault =
+        SystemEntry<SetDefaultDllDirectoriesFn>(Kernel32(), "SetDefaultDllDirectories");
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        return true;
+    }
+    return ::SetDllDirectoryW(L"") != 0;
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     wchar_t folder[MAX_PATH + 1] = {};
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
@@ -11,7 +40,7 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
         return nullptr;
     }
     std::u16string path = WithTrailingBackslash(U16(folder)) + U16(fileName);
-    return ::LoadLibraryExW(W(path), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return ::LoadLibraryExW(W(path), nullptr, FullPathFlags(LOAD_LIBRARY_SEARCH_SYSTEM32));
 }
 
 bool IsAbsolutePath(const std::u16string& path) {
@@ -26,8 +55,9 @@ HMODULE LoadLibraryAtPath(const std::u16string& path) {
     if (!IsAbsolutePath(path)) {
         return nullptr;
     }
-    return ::LoadLibraryExW(W(path), nullptr,
-                            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return ::LoadLibraryExW(
+        W(path), nullptr,
+        FullPathFlags(LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
 }
 
 } // namespace pv

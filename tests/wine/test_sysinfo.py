@@ -110,6 +110,9 @@ def add_cdrom_drive(px):
     os.symlink(folder, link)
     px.wine(['reg', 'add', r'HKLM\Software\Wine\Drives', '/v', CDROM_DRIVE + ':', '/d', 'cdrom',
              '/f'])
+    # Wine's mount manager reads its drives when it starts: start the prefix's processes again.
+    harness._run(['wineserver', '-k'], px.env, check=False)
+    harness._run(['wineserver', '-p60'], px.env)
 
 
 def prepare_seeded(px):
@@ -196,34 +199,39 @@ class SeededMachineTest(unittest.TestCase):
         self.assertAlmostEqual(gb(free), self.disk_free, delta=1 << 30)
 
     def test_fact_values(self):
-        # Guards: each fact read from the wrong query (or left empty) under Wine.
+        # Guards: each fact read from the wrong query (or left empty) under Wine; one subtest a
+        # fact, so every wrong fact shows.
         f = self.facts
-        self.assertEqual(self.fact['Computer Name'], f['computer'])
-        self.assertEqual(self.fact['User Name'], f['user'])
-        self.assertEqual(self.fact['Locale-Language'], f['locale'])
-        self.assertEqual(self.fact['Administrator'], 'True')  # Wine's user is an administrator
-        self.assertEqual(self.fact['Processors'], '%s (%dx)' % (f['processor'], f['processors']))
-        # The system up time is the machine's; two units shown, so at most a unit is cut off.
-        system = self.fact['System Up Time']
-        self.assertRegex(system, r'^(\d+ (day|hour|minute|second)s? ){1,2}$')
-        seconds = duration_seconds(system)
-        self.assertLessEqual(seconds, f['uptime_after'] + 1)
-        unit = 86400 if 'day' in system else 3600 if 'hour' in system else 60
-        self.assertGreater(seconds, f['uptime_before'] - unit)
-        # The program up time counts from this program's start, not the machine's.
-        program = self.fact['Program Up Time']
-        self.assertRegex(program, r'^(\d+ milliseconds|(\d+ (hour|minute|second)s? ){1,2})$')
-        if program.endswith(' milliseconds'):
-            elapsed = int(program.split()[0]) / 1000
-            self.assertLess(elapsed, 1)
-        else:
-            elapsed = duration_seconds(program)
-        self.assertLessEqual(elapsed, f['run_seconds'] + 1)
-        # Log time: the local time while the report was made (the tier runs in UTC).
-        logged = parse_date_time(self.fact['Log Time'])
-        self.assertGreaterEqual(logged, f['clock_before'].replace(microsecond=0)
-                                - _dt.timedelta(seconds=1))
-        self.assertLessEqual(logged, f['clock_after'] + _dt.timedelta(seconds=1))
+        for label, expected in (('Computer Name', f['computer']), ('User Name', f['user']),
+                                ('Locale-Language', f['locale']),
+                                ('Administrator', 'True'),  # Wine's user is an administrator
+                                ('Processors', '%s (%dx)' % (f['processor'], f['processors']))):
+            with self.subTest(fact=label):
+                self.assertEqual(self.fact[label], expected)
+        with self.subTest(fact='System Up Time'):
+            # The machine's up time; two units shown, so at most one unit is cut off.
+            system = self.fact['System Up Time']
+            self.assertRegex(system, r'^(\d+ (day|hour|minute|second)s? ){1,2}$')
+            seconds = duration_seconds(system)
+            self.assertLessEqual(seconds, f['uptime_after'] + 1)
+            unit = 86400 if 'day' in system else 3600 if 'hour' in system else 60
+            self.assertGreater(seconds, f['uptime_before'] - unit)
+        with self.subTest(fact='Program Up Time'):
+            # Counted from this program's start, not the machine's.
+            program = self.fact['Program Up Time']
+            self.assertRegex(program, r'^(\d+ milliseconds|(\d+ (hour|minute|second)s? ){1,2})$')
+            if program.endswith(' milliseconds'):
+                elapsed = int(program.split()[0]) / 1000
+                self.assertLess(elapsed, 1)
+            else:
+                elapsed = duration_seconds(program)
+            self.assertLessEqual(elapsed, f['run_seconds'] + 1)
+        with self.subTest(fact='Log Time'):
+            # The local time while the report was made (the tier runs in UTC).
+            logged = parse_date_time(self.fact['Log Time'])
+            self.assertGreaterEqual(logged, f['clock_before'].replace(microsecond=0)
+                                    - _dt.timedelta(seconds=1))
+            self.assertLessEqual(logged, f['clock_after'] + _dt.timedelta(seconds=1))
 
     def test_newest_minidump_is_packed_and_dated(self):
         self.assertEqual(list(self.dumps), [seed_sysinfo.NEWEST_MINIDUMP])

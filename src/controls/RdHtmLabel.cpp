@@ -1,4 +1,5 @@
 #include "controls/RdHtmLabel.h"
+#include "controls/MarkupPlainText.h"
 #include "controls/MarkupReader.h"
 
 namespace pv {
@@ -97,6 +98,10 @@ std::u16string TRdHtmLabel::Caption() const {
         joined += lines_[i];
     }
     return joined;
+}
+
+std::u16string TRdHtmLabel::PlainText() const {
+    return PlainTextOfMarkup(Caption(), ShowAccelChar());
 }
 
 void TRdHtmLabel::SetCaption(const std::u16string& caption) {

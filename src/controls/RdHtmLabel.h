@@ -97,6 +97,9 @@ public:
     // The lines joined with "<BR>"; setting it splits the text at its line breaks.
     std::u16string Caption() const override;
     void SetCaption(const std::u16string& caption) override;
+    // The caption as the sentence it shows, without mark-up: the window text and the name that
+    // accessibility tools read.
+    std::u16string PlainText() const;
 
     TRdHtmLabelLinks& LinkItems() { return links_; }
     const TRdHtmLabelLinks& LinkItems() const { return links_; }

@@ -224,9 +224,11 @@ LRESULT LabelWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
     case WM_SETTEXT: {
-        const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
-        label_->SetCaption(U16(reinterpret_cast<const wchar_t*>(lParam)));
-        return result;
+        // The label draws from the mark-up; the window keeps the plain sentence, which is what
+        // GetWindowText and accessibility tools read.
+        label_->SetCaption(lParam ? U16(reinterpret_cast<const wchar_t*>(lParam)) : u"");
+        const std::u16string plain = label_->PlainText();
+        return ::DefWindowProcW(window, message, wParam, reinterpret_cast<LPARAM>(W(plain)));
     }
     case WM_ENABLE:
         label_->SetEnabled(wParam != FALSE);
@@ -329,12 +331,12 @@ HWND CreateHtmLabelWindow(HWND parent, int id, std::unique_ptr<TRdHtmLabel> labe
         return nullptr;
     }
     const TRdHtmLabel& l = *label;
-    const std::u16string caption = l.Caption();
+    const std::u16string text = l.PlainText();
     const int left = l.Left(), top = l.Top(), width = l.Width(), height = l.Height();
     // From WM_NCCREATE on the window owns the label window state and frees it at WM_NCDESTROY.
     CreateParams params{new LabelWindow(std::move(label)), false};
     HWND window = ::CreateWindowExW(
-        0, kHtmLabelClass, W(caption), WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
+        0, kHtmLabelClass, W(text), WS_CHILD | WS_VISIBLE, left, top, width, height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, &params);
     if (!window && !params.Adopted) {
         delete params.Self;

@@ -8,6 +8,7 @@ under HKLM\\SOFTWARE\\Orvix\\Plenvia\\Helper, which only an administrator can se
 
 import hashlib
 import os
+import re
 import socket
 import threading
 import unittest
@@ -26,7 +27,19 @@ APP_FILES = {
     'Zeta.dll': b'MZ' + b'z' * 1000,
     r'Data\alpha.dat': b'alpha data',
     r'Data\empty.bin': b'',
+    # Windows' word sort ignores hyphens and apostrophes: lookupa < lookup-pro < lookupz and
+    # itsa < it'z, where an ordinal comparison puts each of them first.
+    r'Data\lookup-pro.dat': b'pro',
+    r'Data\lookupa.dat': b'a',
+    r'Data\lookupz.dat': b'z',
+    "Data\\it'z.dat": b'apostrophe',
+    r'Data\itsa.dat': b'itsa',
 }
+# The Data folder's lines in the listing's order (the user's locale, word sort).
+DATA_ORDER = ['alpha.dat', 'empty.bin', 'itsa.dat', "it'z.dat", 'lookupa.dat', 'lookup-pro.dat',
+              'lookupz.dat']
+# A library with a version resource (tools/versioned), listed with its file version.
+VERSIONED = APP_FOLDER + r'\Engine.dll'
 EXPECTED_REQUEST = (b'GET /all HTTP/1.0\r\n'
                     b'Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n'
                     b'User-Agent: Mozilla/4.0\r\n'
@@ -103,8 +116,14 @@ def writers_machine(server, ping_host='localhost'):
     m.reg(MAIN_UNINSTALL, 'DisplayIcon', 'REG_SZ', APP_FOLDER + r'\Plenvia.exe')
     for name, data in APP_FILES.items():
         m.file(APP_FOLDER + '\\' + name, data)
+    m.build_output(VERSIONED, 'tools', 'Versioned.dll')
     m.reg(OVERRIDE_KEY, 'PingHost', 'REG_SZ', ping_host)
     m.reg(OVERRIDE_KEY, 'AddressService', 'REG_SZ', '127.0.0.1:%d' % server.port)
+    # Decoys in the native view: the overrides and the dumped values are read in the 32-bit one.
+    m.reg(OVERRIDE_KEY, 'PingHost', 'REG_SZ', 'native-view.invalid', view=64)
+    m.reg(OVERRIDE_KEY, 'AddressService', 'REG_SZ', '127.0.0.1:1', view=64)
+    for name in sw.REGISTRY_VALUES:
+        m.reg(sw.PRODUCT_KEY, name, 'REG_SZ', 'native view', view=64)
     return m
 
 
@@ -162,9 +181,18 @@ class WritersOnSampleMachine(unittest.TestCase):
                      [sw.BACKUP_FOLDER + '\\' + n for n in sw.BACKUP_FILES]
             for path in shared:
                 self.assertEqual(by_path[path][3], '', path)
-            self.assertEqual(len(rows), len(APP_FILES) + len(shared))
+            self.assertEqual(len(rows), len(APP_FILES) + len(shared) + 1)
+            # Guards: an ordinal or string-sort comparison in place of the locale's word sort.
+            data = APP_FOLDER + '\\Data\\'
+            self.assertEqual([r[0][len(data):] for r in rows if r[0].startswith(data)], DATA_ORDER)
             paths = [r[0] for r in rows]
-            self.assertEqual(paths, sorted(paths, key=str.lower))
+            self.assertEqual(paths, sorted(paths, key=lambda p: re.sub("[-']", '', p).lower()))
+            # Guards: a version reader that gives nothing, or the string table's text.
+            with open(px.build_file('tools', 'Versioned.dll'), 'rb') as f:
+                engine = f.read()
+            self.assertEqual(by_path[VERSIONED], (VERSIONED, len(engine), '10.2.0.110',
+                                                  hashlib.md5(engine).hexdigest().upper()))
+            self.assertEqual([r[0] for r in rows if r[2]], [VERSIONED])
             self.assertIn('FileList.txt', members)
 
             # No beta edition: the old beta listing is gone and not packed.
@@ -176,6 +204,8 @@ class WritersOnSampleMachine(unittest.TestCase):
             newest, older = sw.MINIDUMPS[1], sw.MINIDUMPS[0]
             self.assertEqual(dump_lines[0], sw.MINIDUMP_FOLDER + '\\' + newest[0])
             self.assertEqual(dump_lines[1], '2.5 MB')
+            # Wine keeps no creation time of its own (it reads back the change time, whatever
+            # SetFileTime set), so only the line's shape is seen here.
             self.assertTrue(dump_lines[2].startswith('CreateTime: '))
             self.assertEqual(dump_lines[3], 'ModifyTime: 1/15/2024')
             self.assertEqual(dump_lines[6], sw.MINIDUMP_FOLDER + '\\' + older[0])

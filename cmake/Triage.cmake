@@ -72,7 +72,7 @@ gtest_discover_tests(test_triage DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 
 # The program itself: exit codes, outputs on the tool's own archive and derived variants, hostile
 # archives (tests/triage/cli_test.py), and the HTML page as headless Chromium draws it.
-foreach(_suite cli_test cli_html_test)
+foreach(_suite cli_test cli_html_test cli_dump_test)
   add_test(NAME triage_${_suite} COMMAND ${PV_PYTHON} -m unittest -v ${_suite}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/triage)
   set_tests_properties(triage_${_suite} PROPERTIES LABELS native TIMEOUT 600

@@ -101,7 +101,7 @@ class ExitCodes(Folder):
 class ToolArchive(Folder):
     def test_json_reads_the_tools_own_archive(self):
         report = self.json_of("--verify", TOOL_ARCHIVE)
-        self.assertEqual(report["schema"], 1)
+        self.assertEqual(report["schema"], 2)
         self.assertEqual(report["archive"]["members"], 108)
         self.assertEqual(report["archive"]["damaged"], [])
         self.assertEqual(report["archive"]["missing_reports"], [])
@@ -172,7 +172,7 @@ class ToolArchive(Folder):
             "DeviceList.txt": lambda data: edit_device("Realtek Audio", {"Vern": "6.0.9100.1"})(
                 edit_device("Integrated Camera", {"Prob": "0", "Code": "0"})(data))})
         report = self.json_of(older, newer)
-        self.assertEqual(report["schema"], 1)
+        self.assertEqual(report["schema"], 2)
         kinds = {(c["kind"], c["name"]) for c in report["changes"]}
         self.assertIn(("driver_changed", "Realtek Audio"), kinds)
         self.assertIn(("problem_cleared", "Integrated Camera"), kinds)

@@ -3,6 +3,7 @@
 #include "triage/parse/Parsers.h"
 #include "triage/analyse/ProblemCodes.h"
 #include "triage/analyse/Triage.h"
+#include "triage/dump/BugCheckNames.h"
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
@@ -142,11 +143,80 @@ void AddCrashFindings(const Triage& f, std::vector<Finding>& out) {
         text += " was installed on " + FormatLocalTime(*d.Installed) + " UTC, " + when +
                 " the crash " + (crash->DateOnly ? "on " : "at ") + FormatLocalTime(crash->Time) +
                 " (" + crash->Source + ")";
+        // Stronger when the crash's dump puts the fault in this very device's driver.
+        const bool faulted = crash->Driver.Device == i;
+        if (faulted) {
+            const auto& fault = *f.DumpFiles[*crash->DumpFile].Decoded.Faulting;
+            text += "; the crash happened in its driver " + fault.Name + " (" +
+                    crash->Driver.DeviceMatch + ")";
+        }
         text += d.Rollback ? "; the previous driver can be rolled back to." : ".";
-        out.push_back({d.Rollback ? Severity::Error : Severity::Warning,
+        out.push_back({d.Rollback || faulted ? Severity::Error : Severity::Warning,
                        d.Rollback ? "crash.recent_driver_rollback" : "crash.recent_driver",
                        text,
                        {d.Where, crash->Where}});
+    }
+}
+
+std::string HexText(uint64_t value) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(value));
+    return buf;
+}
+
+// "0x1000007E SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M, exception 0xC0000005 access violation"
+std::string BugCheckText(const DecodedDump& dump) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", dump.BugCheckCode);
+    std::string text = code;
+    const std::string name = BugCheckName(dump.BugCheckCode);
+    if (!name.empty()) {
+        text += " " + name;
+    }
+    if (const auto exception = ExceptionCodeParameter(dump.BugCheckCode, dump.Parameters)) {
+        const std::string_view meaning = ExceptionCodeName(*exception);
+        std::snprintf(code, sizeof code, "0x%08X", *exception);
+        text += ", exception " + std::string(code) +
+                (meaning.empty() ? "" : " " + std::string(meaning));
+    }
+    return text;
+}
+
+void AddFaultingDriverFindings(const Triage& f, std::vector<Finding>& out) {
+    for (const CrashLink& c : f.Crashes) {
+        if (!c.DumpFile) {
+            continue;
+        }
+        const DumpFile& file = f.DumpFiles[*c.DumpFile];
+        const DecodedDump& dump = file.Decoded;
+        if (!dump.Faulting) {
+            continue;
+        }
+        const FaultingModule& fault = *dump.Faulting;
+        std::string text = "The crash of " + FormatLocalTime(c.Time) + (c.TimeUtc ? " UTC" : "") +
+                           " (bug check " + BugCheckText(dump) + ") happened in " + fault.Name +
+                           " at +" + HexText(fault.Offset);
+        EvidenceList evidence{{file.Member, 0}};
+        if (c.Driver.Service) {
+            const DriverService& service = f.System.Drivers[*c.Driver.Service];
+            text += "; its driver service " + service.Name + " is \"" + service.DisplayName + "\"";
+            evidence.push_back(service.Where);
+        }
+        if (c.Driver.Device) {
+            const Device& d = f.Devices[*c.Driver.Device];
+            text += "; it is the driver of the device " + DeviceLabel(d) + " (" +
+                    c.Driver.DeviceMatch + ")";
+            if (d.Installed) {
+                text += ", installed on " + FormatLocalTime(*d.Installed) + " UTC";
+            }
+            text += d.Rollback ? "; the previous driver can be rolled back to"
+                               : "; no previous driver to roll back to is recorded";
+            evidence.push_back(f.Installs[*c.Driver.Install].Where);
+            evidence.push_back(d.Where);
+        } else if (!IsKernelOrHal(fault.Name)) {
+            text += "; no install in the archive names this file, so its device is not known";
+        }
+        out.push_back({Severity::Error, "crash.faulting_driver", text + ".", std::move(evidence)});
     }
 }
 
@@ -229,6 +299,7 @@ std::vector<Finding> Analyse(const Triage& facts, const Options& options) {
     AddArchiveFindings(facts, out);
     AddDeviceFindings(facts, out);
     AddCrashFindings(facts, out);
+    AddFaultingDriverFindings(facts, out);
     AddInstallFindings(facts, out);
     AddNetworkFindings(facts, options, out);
     AddVolumeFindings(facts, out);

@@ -5,6 +5,7 @@
 #include "triage/model/ReportNames.h"
 #include "triage/model/TextTools.h"
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -55,30 +56,57 @@ std::optional<LocalTime> ProductLogDay(std::string_view name) {
     return ReadLogTimestamp(text);
 }
 
+// Each top-level dump member is decoded; its own crash time replaces the time the listing or
+// the member's stored time gives the dump.
 void AddDumpMembers(const std::vector<Member>& members, Triage& facts) {
+    const std::optional<int> offset = facts.System.UtcOffsetMinutes;
     for (const Member& m : members) {
         const std::string name = NormalMemberName(m.Name);
         if (!IsTopLevel(name) || !EndsWithNoCase(name, ".dmp") ||
-            EqualsNoCase(name, kProductDumpMember)) {
+            EqualsNoCase(name, kProductDumpMember) || facts.DumpFiles.size() >= kMaxDumps) {
             continue;
         }
+        DumpFile file;
+        file.Member = m.Name;
+        file.Read = !m.Bytes.empty() || !m.OverCap;
+        if (file.Read) {
+            file.Decoded = DecodeDump(m.Bytes);
+        }
+        for (const std::string& note : file.Decoded.Notes) {
+            facts.Notes.push_back(
+                {"dump.damaged", m.Name + " is damaged: " + note + ".", {m.Name, 0}});
+        }
+        if (file.Decoded.Time && offset) {
+            file.CrashLocal = FromUnixSeconds(*file.Decoded.Time + *offset * 60LL);
+        }
+        const size_t index = facts.DumpFiles.size();
+        facts.DumpFiles.push_back(std::move(file));
+        const DumpFile& decoded = facts.DumpFiles.back();
+
         auto listed = std::find_if(facts.Dumps.begin(), facts.Dumps.end(), [&](const Dump& d) {
             return EqualsNoCase(FileNameOf(d.Name), name);
         });
-        if (listed != facts.Dumps.end()) {
-            listed->Member = true;
-            continue;
+        if (listed == facts.Dumps.end()) {
+            Dump d;
+            d.Name = m.Name;
+            d.Size = m.Size;
+            d.Where = {m.Name, 0};
+            if (m.Modified) {
+                d.Time = FromUnixSeconds(*m.Modified);
+                d.TimeText = FormatLocalTime(*d.Time);
+            }
+            facts.Dumps.push_back(std::move(d));
+            listed = facts.Dumps.end() - 1;
         }
-        Dump d;
-        d.Name = m.Name;
-        d.Member = true;
-        d.Size = m.Size;
-        d.Where = {m.Name, 0};
-        if (m.Modified) {
-            d.Time = FromUnixSeconds(*m.Modified);
-            d.TimeText = FormatLocalTime(*d.Time);
+        listed->Member = true;
+        listed->File = index;
+        if (decoded.Decoded.Time) {
+            listed->Time =
+                decoded.CrashLocal ? *decoded.CrashLocal : FromUnixSeconds(*decoded.Decoded.Time);
+            listed->TimeUtc = !decoded.CrashLocal;
+            listed->DateOnly = false;
+            listed->TimeText = FormatLocalTime(*listed->Time) + (listed->TimeUtc ? " UTC" : "");
         }
-        facts.Dumps.push_back(std::move(d));
     }
 }
 
@@ -115,15 +143,93 @@ void LinkInfs(Triage& facts) {
     }
 }
 
-// Crashes newest first: the report's BSOD Time, then every dated dump on a day not yet listed.
-// Device install dates are UTC and crash times local, so links are good to the day, not the hour.
+std::string BaseName(std::string_view file) {
+    const size_t dot = file.rfind('.');
+    return std::string(dot == std::string_view::npos ? file : file.substr(0, dot));
+}
+
+// The faulting module of a crash's dump joined to what the archive knows of it: the driver
+// service of the same base name, and the device whose install section names the file.
+void LinkCrashDriver(Triage& facts, CrashLink& crash) {
+    if (!crash.DumpFile) {
+        return;
+    }
+    const auto& faulting = facts.DumpFiles[*crash.DumpFile].Decoded.Faulting;
+    if (!faulting || IsKernelOrHal(faulting->Name)) {
+        return;
+    }
+    const std::string base = BaseName(faulting->Name);
+    for (size_t i = 0; i < facts.System.Drivers.size(); ++i) {
+        if (EqualsNoCase(facts.System.Drivers[i].Name, base)) {
+            crash.Driver.Service = i;
+            break;
+        }
+    }
+    const std::string file = LowerText(faulting->Name);
+    for (size_t k = facts.Installs.size(); k-- > 0;) {
+        const InstallSection& s = facts.Installs[k];
+        const auto named = std::find(s.DriverFiles.begin(), s.DriverFiles.end(), file);
+        if (named == s.DriverFiles.end() || s.Device.empty()) {
+            continue;
+        }
+        for (size_t d = 0; d < facts.Devices.size(); ++d) {
+            if (EqualsNoCase(facts.Devices[d].Instance, s.Device)) {
+                crash.Driver.Install = k;
+                crash.Driver.Device = d;
+                crash.Driver.DeviceMatch =
+                    s.Where.Member + " line " +
+                    std::to_string(
+                        s.DriverFileLines[static_cast<size_t>(named - s.DriverFiles.begin())]) +
+                    " names " + file + " in the install of " + s.Device;
+                return;
+            }
+        }
+    }
+}
+
+// The crash's moment in UTC seconds when a dump gives it, else in local seconds (good to the
+// day against install dates, which are UTC).
+long long CrashSeconds(const Triage& facts, const CrashLink& c) {
+    if (c.DumpFile) {
+        if (const auto& t = facts.DumpFiles[*c.DumpFile].Decoded.Time) {
+            return *t + kUnixEpochDay * kSecondsPerDay;
+        }
+    }
+    return c.DateOnly ? DayNumberOf(c.Time) * kSecondsPerDay + kSecondsPerDay - 1
+                      : SecondsOf(c.Time);
+}
+
+// Crashes newest first: the report's BSOD Time, then every dump. A decoded dump whose local
+// time agrees with BSOD Time within a minute is that crash; any other dated dump is a crash of
+// its own unless, known by its listing or stored time alone, it falls on a day already listed.
 void LinkCrashes(Triage& facts, const Options& options) {
+    constexpr long long kSameCrashSeconds = 60;
     if (facts.System.BsodTime) {
-        facts.Crashes.push_back(
-            {*facts.System.BsodTime, "BSOD Time", false, facts.System.BsodWhere, {}});
+        CrashLink bsod{*facts.System.BsodTime, "BSOD Time", false,        false,
+                       facts.System.BsodWhere, {},          std::nullopt, {}};
+        for (size_t i = 0; i < facts.DumpFiles.size(); ++i) {
+            const auto& local = facts.DumpFiles[i].CrashLocal;
+            if (local &&
+                std::llabs(SecondsOf(*local) - SecondsOf(bsod.Time)) <= kSameCrashSeconds) {
+                bsod.DumpFile = i;
+                break;
+            }
+        }
+        facts.Crashes.push_back(std::move(bsod));
     }
     for (const Dump& d : facts.Dumps) {
         if (!d.Time) {
+            continue;
+        }
+        const bool decoded = d.File && facts.DumpFiles[*d.File].Decoded.Time;
+        if (decoded) {
+            const bool known =
+                std::any_of(facts.Crashes.begin(), facts.Crashes.end(),
+                            [&](const CrashLink& c) { return c.DumpFile == d.File; });
+            if (!known) {
+                facts.Crashes.push_back(
+                    {*d.Time, FileNameOf(d.Name), false, d.TimeUtc, d.Where, {}, d.File, {}});
+            }
             continue;
         }
         const bool sameDay =
@@ -131,7 +237,8 @@ void LinkCrashes(Triage& facts, const Options& options) {
                 return DayNumberOf(c.Time) == DayNumberOf(*d.Time);
             });
         if (!sameDay) {
-            facts.Crashes.push_back({*d.Time, FileNameOf(d.Name), d.DateOnly, d.Where, {}});
+            facts.Crashes.push_back(
+                {*d.Time, FileNameOf(d.Name), d.DateOnly, false, d.Where, {}, std::nullopt, {}});
         }
     }
     std::stable_sort(facts.Crashes.begin(), facts.Crashes.end(),
@@ -139,9 +246,7 @@ void LinkCrashes(Triage& facts, const Options& options) {
 
     const long long window = std::max(0, options.WindowDays) * kSecondsPerDay;
     for (CrashLink& c : facts.Crashes) {
-        const long long crash = c.DateOnly
-                                    ? DayNumberOf(c.Time) * kSecondsPerDay + kSecondsPerDay - 1
-                                    : SecondsOf(c.Time);
+        const long long crash = CrashSeconds(facts, c);
         for (size_t i = 0; i < facts.Devices.size(); ++i) {
             const auto& installed = facts.Devices[i].Installed;
             if (!installed) {
@@ -162,6 +267,7 @@ void LinkCrashes(Triage& facts, const Options& options) {
                           c.InstallsBefore.begin() + static_cast<std::ptrdiff_t>(keep),
                           c.InstallsBefore.end(), newer);
         c.InstallsBefore.resize(keep);
+        LinkCrashDriver(facts, c);
     }
 }
 

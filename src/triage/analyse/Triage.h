@@ -38,10 +38,14 @@ std::vector<Finding> Analyse(const Triage& facts, const Options& options);
 // | device.install_state         | E/W   | install state not 0: E for 2 (failed), else W        |
 // | device.reinstall             | W     | the device asks for a reinstall (Rein = True)        |
 // | crash.recorded               | I     | a crash: BSOD Time, a listed dump, a dump member     |
-// | crash.recent_driver          | W     | a driver installed within the window before a        |
-// |                              |       | crash (one finding per device, nearest crash)        |
+// | crash.recent_driver          | W/E   | a driver installed within the window before a        |
+// |                              |       | crash (one finding per device, nearest crash); E     |
+// |                              |       | when the crash's dump faulted in that driver         |
 // | crash.recent_driver_rollback | E     | the same, and a previous driver can be rolled        |
 // |                              |       | back to (Roll = True)                                |
+// | crash.faulting_driver        | E     | a decoded dump names the module of its fault: the    |
+// |                              |       | bug check, module and offset, its driver service and |
+// |                              |       | device where the archive names them                  |
 // | install.failed               | E     | a setupapi.dev.log section ended in FAILURE(0x..);   |
 // |                              |       | evidence: its header and "!!!" lines (at most 20)    |
 // | hosts.maker_redirect         | E     | a hosts-file line names one of the maker's hosts     |
@@ -53,6 +57,8 @@ std::vector<Finding> Analyse(const Triage& facts, const Options& options);
 // | read.encoding                | I     | a report had no byte-order mark or odd length        |
 // | read.long_line               | I     | a line longer than the reader's cap was cut          |
 // | read.limit                   | I     | a report held more records than the parsers keep     |
+// | dump.damaged                 | I     | a dump member's offsets or counts do not hold; what  |
+// |                              |       | was wrong is named, the rest of it still decoded     |
 //
 // Evidence is (member, 1-based line); line 0 means the member as a whole (for a missing report,
 // the member that should have been there).

@@ -1,6 +1,6 @@
-#include "triage/web/ArchiveProblems.h"
+#include "triage/model/ArchiveProblems.h"
 
-#include "triage/RenderEscape.h"
+#include "triage/model/TextEscape.h"
 
 namespace pv::triage {
 namespace {

@@ -11,6 +11,8 @@ constexpr std::string_view ParsedReports[] = {
 };
 constexpr std::string_view FileListPrefix = "FileList";
 constexpr std::string_view FileListSuffix = ".txt";
+constexpr std::string_view DumpSuffix = ".dmp";
+constexpr std::string_view ProductDump = "MiniDrvSetup.dmp";
 
 // The core finds its members ignoring ASCII case and with either folder separator, so the
 // loader must read every member that it would pick.
@@ -35,6 +37,10 @@ bool IsParsedMember(std::string_view name) {
     for (std::string_view report : ParsedReports)
         if (SameName(name, report))
             return true;
+    // Crash dumps at the top level, but the product's own: the core decodes them.
+    if (name.size() > DumpSuffix.size() && name.find_first_of("/\\") == std::string_view::npos &&
+        SameName(name.substr(name.size() - DumpSuffix.size()), DumpSuffix))
+        return !SameName(name, ProductDump);
     // FileList.txt, FileList_beta.txt, FileList_lumen3.txt, ...: top level only.
     return name.size() >= FileListPrefix.size() + FileListSuffix.size() &&
            SameName(name.substr(0, FileListPrefix.size()), FileListPrefix) &&

@@ -10,8 +10,8 @@ struct LoadLimits {
     uint64_t TotalCap = 48ull << 20;  // reports past this running total are not read either
 };
 
-// The members whose bytes the parsers use: the tool's own reports at the top level, the hosts
-// file and the driver-installation log.
+// The members whose bytes the core uses: the tool's own reports at the top level, the hosts
+// file, the driver-installation log and the crash dumps at the top level.
 bool IsParsedMember(std::string_view name);
 
 } // namespace pv::triage

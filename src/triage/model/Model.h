@@ -2,6 +2,7 @@
 // What pvtriage knows about one received archive: the facts its parsers read from the reports and
 // the findings its rules draw from them. Plain data, filled by pure functions over member bytes;
 // text is UTF-8 here because every output (terminal, JSON, HTML) is UTF-8.
+#include "triage/dump/DumpDecode.h"
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,6 +40,13 @@ struct Volume {
     Evidence Where;
 };
 
+// A line of the system report's Drivers section: "[name] display name".
+struct DriverService {
+    std::string Name;
+    std::string DisplayName;
+    Evidence Where;
+};
+
 struct SystemFacts {
     bool Present = false; // SystemInfo.txt was read
     std::string Os;
@@ -50,6 +58,8 @@ struct SystemFacts {
     std::string LogTimeText;
     std::vector<Volume> Volumes;
     std::vector<std::string> Programs;
+    std::vector<DriverService> Drivers;
+    std::optional<int> UtcOffsetMinutes; // from the Time Zone line: local time minus UTC
     Evidence BsodWhere;
     Evidence LogWhere;
 };
@@ -83,7 +93,17 @@ struct Dump {
     std::optional<uint64_t> Size;  // bytes
     bool FullDump = false;         // the full memory dump rather than a minidump
     bool Member = false;           // the dump file itself is in the archive
+    bool TimeUtc = false;          // Time is the dump's own UTC time (the zone is unknown)
+    std::optional<size_t> File;    // the decoded member, an index into Triage::DumpFiles
     Evidence Where;
+};
+
+// A *.dmp member of the archive and what its bytes hold.
+struct DumpFile {
+    std::string Member;
+    bool Read = false; // its bytes were there to decode (not over the reader's cap)
+    DecodedDump Decoded;
+    std::optional<LocalTime> CrashLocal; // the crash in the machine's local time, when known
 };
 
 struct EditionFiles {
@@ -114,8 +134,10 @@ struct InstallSection {
     std::optional<LocalTime> Start;
     std::string Status; // "SUCCESS", "FAILURE(0x...)", or empty when the section never ended
     bool Failed = false;
-    std::vector<std::string> Errors; // every "!!!" line, as written
-    std::vector<int> ErrorLines;     // their 1-based lines, paired with Errors
+    std::vector<std::string> Errors;      // every "!!!" line, as written
+    std::vector<int> ErrorLines;          // their 1-based lines, paired with Errors
+    std::vector<std::string> DriverFiles; // "*.sys" file names the section mentions, lower case
+    std::vector<int> DriverFileLines;     // the line of each one's first mention
     Evidence Where;
 };
 
@@ -137,13 +159,25 @@ struct ReadNote {
     Evidence Where;
 };
 
+// What the archive says of the driver a crash happened in. Each link names how it was made;
+// none is made without a fact behind it.
+struct CrashDriver {
+    std::optional<size_t> Service; // index into SystemFacts::Drivers (same base name)
+    std::optional<size_t> Device;  // index into Triage::Devices
+    std::optional<size_t> Install; // index into Triage::Installs: the section naming it
+    std::string DeviceMatch;       // how the device was found, as a sentence fragment
+};
+
 // A crash and the devices whose driver was installed within the window before it.
 struct CrashLink {
     LocalTime Time;
     std::string Source;    // "BSOD Time" or the dump's name
     bool DateOnly = false; // only the day is known (the dump listing writes dates alone)
+    bool TimeUtc = false;  // Time is UTC (a dump's own time on a machine of unknown zone)
     Evidence Where;
     std::vector<size_t> InstallsBefore; // indices into Triage::Devices
+    std::optional<size_t> DumpFile;     // the decoded dump of this crash (Triage::DumpFiles)
+    CrashDriver Driver;                 // when the dump names a faulting module
 };
 
 // Everything read from one archive.
@@ -156,6 +190,7 @@ struct Triage {
     SystemFacts System;
     std::vector<Device> Devices;
     std::vector<Dump> Dumps;
+    std::vector<DumpFile> DumpFiles; // every top-level *.dmp member but the product's own
     std::vector<EditionFiles> Editions;
     std::vector<HostsEntry> Hosts;
     PingFacts Ping;

@@ -5,6 +5,7 @@
 #include "triage/parse/Parsers.h"
 #include "triage/parse/ReportText.h"
 #include "triage/model/TextTools.h"
+#include <algorithm>
 
 namespace pv::triage {
 
@@ -55,6 +56,39 @@ std::string InfNamedBy(std::string_view line) {
         }
     }
     return {};
+}
+
+bool IsFileNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == '$' || c == '~';
+}
+
+// Every "name.sys" the line mentions (after a path separator, a blank or a quote), in lower case.
+void DriverFilesNamedBy(std::string_view line, int lineNo, InstallSection& s) {
+    size_t from = 0;
+    while (s.DriverFiles.size() < kMaxDriverFilesPerSection) {
+        const size_t at = FindNoCase(line.substr(from), ".sys");
+        if (at == std::string_view::npos) {
+            return;
+        }
+        const size_t end = from + at + 4;
+        from = end;
+        if (end < line.size() && IsFileNameChar(line[end]) && line[end] != '.') {
+            continue;
+        }
+        size_t begin = end - 4;
+        while (begin > 0 && IsFileNameChar(line[begin - 1])) {
+            --begin;
+        }
+        if (begin == end - 4) {
+            continue;
+        }
+        const std::string name = LowerText(line.substr(begin, end - begin));
+        if (std::find(s.DriverFiles.begin(), s.DriverFiles.end(), name) == s.DriverFiles.end()) {
+            s.DriverFiles.push_back(name);
+            s.DriverFileLines.push_back(lineNo);
+        }
+    }
 }
 
 } // namespace
@@ -120,6 +154,7 @@ std::vector<InstallSection> ParseSetupApiLog(std::string_view bytes, const std::
         if (s.Inf.empty()) {
             s.Inf = InfNamedBy(line);
         }
+        DriverFilesNamedBy(line, lineNo, s);
     }
     return sections;
 }

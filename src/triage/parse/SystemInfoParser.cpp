@@ -82,6 +82,43 @@ void ReadDate(std::string_view value, const std::string& locale, const Evidence&
     }
 }
 
+// "W. Europe Standard Time (UTC01:00)", "Pacific Standard Time (UTC-08:00)": local time minus
+// UTC in minutes. Empty when the text does not end in that form.
+std::optional<int> UtcOffsetOf(std::string_view value) {
+    const size_t open = value.rfind("(UTC");
+    if (open == std::string_view::npos || value.back() != ')') {
+        return std::nullopt;
+    }
+    std::string_view offset = value.substr(open + 4, value.size() - open - 5);
+    const bool negative = !offset.empty() && offset[0] == '-';
+    if (negative) {
+        offset.remove_prefix(1);
+    }
+    const size_t colon = offset.find(':');
+    if (colon == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto hours = ReadInteger(offset.substr(0, colon));
+    const auto minutes = ReadInteger(offset.substr(colon + 1));
+    if (!hours || !minutes || *hours < 0 || *hours > 14 || *minutes < 0 || *minutes > 59 ||
+        offset.substr(0, colon).find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const int total = static_cast<int>(*hours * 60 + *minutes);
+    return negative ? -total : total;
+}
+
+// "[nvlddmkm] NVIDIA Windows Kernel Mode Driver"
+std::optional<DriverService> ReadDriverLine(std::string_view line) {
+    line = TrimText(line);
+    const size_t close = line.find(']');
+    if (line.size() < 3 || line[0] != '[' || close == std::string_view::npos || close == 1) {
+        return std::nullopt;
+    }
+    return DriverService{
+        std::string(line.substr(1, close - 1)), std::string(TrimText(line.substr(close + 1))), {}};
+}
+
 } // namespace
 
 SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
@@ -94,6 +131,7 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
     std::string windowsDrive;
     bool volumesCut = false;
     bool programsCut = false;
+    bool driversCut = false;
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = text.Line(i);
         const Evidence where{member, static_cast<int>(i) + 1};
@@ -123,6 +161,8 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
                 if (!value.empty() && value != "N/A") {
                     ReadDate(value, facts.Locale, where, "BSOD Time", facts.BsodTime, notes);
                 }
+            } else if (name == "Time Zone") {
+                facts.UtcOffsetMinutes = UtcOffsetOf(value);
             } else if (name == "Log Time") {
                 facts.LogTimeText = std::string(value);
                 facts.LogWhere = where;
@@ -146,6 +186,16 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
             } else if (!programsCut) {
                 NoteLimit(notes, member, where.Line, "programs", kMaxPrograms);
                 programsCut = true;
+            }
+        } else if (section == "Drivers") {
+            if (facts.Drivers.size() >= kMaxDriverServices) {
+                if (!driversCut) {
+                    NoteLimit(notes, member, where.Line, "driver services", kMaxDriverServices);
+                    driversCut = true;
+                }
+            } else if (auto driver = ReadDriverLine(line)) {
+                driver->Where = where;
+                facts.Drivers.push_back(std::move(*driver));
             }
         } else if (section == "Processes" && windowsDrive.empty()) {
             windowsDrive = WindowsDriveOf(line);

@@ -1,5 +1,6 @@
 #include "triage/read/Archive.h"
 
+#include "triage/model/ArchiveProblems.h"
 #include "triage/model/TextEscape.h"
 
 #include <zip.h>
@@ -110,16 +111,14 @@ std::optional<int64_t> ModifiedTime(zip_t* handle, zip_uint64_t index, const zip
 std::string OpenProblem(const std::string& path, int zipError, const FileStart& start) {
     switch (zipError) {
     case ZIP_ER_NOZIP:
-        if (start.LooksLikeZip)
-            return Quoted(path) +
-                   " is truncated: it holds ZIP member data but no end of central directory.";
-        return Quoted(path) + " is not a ZIP archive.";
+        return ArchiveProblemText(
+            start.LooksLikeZip ? ArchiveProblem::Truncated : ArchiveProblem::NotZip, path);
     case ZIP_ER_INCONS:
-        return Quoted(path) + " is damaged: its central directory does not match the file.";
+        return ArchiveProblemText(ArchiveProblem::Inconsistent, path);
     case ZIP_ER_MULTIDISK:
-        return Quoted(path) + " is one volume of a multi-volume archive, which cannot be read.";
+        return ArchiveProblemText(ArchiveProblem::MultiVolume, path);
     case ZIP_ER_MEMORY:
-        return Quoted(path) + " has a central directory too large to read.";
+        return ArchiveProblemText(ArchiveProblem::TooLarge, path);
     default:
         return "cannot read " + Quoted(path) + " as a ZIP archive: " + DataProblem(zipError) + ".";
     }
@@ -141,7 +140,7 @@ OpenResult Archive::Open(const std::string& path) {
         return result;
     }
     if (start.Size == 0) {
-        result.Error = Quoted(path) + " is empty, not a ZIP archive.";
+        result.Error = ArchiveProblemText(ArchiveProblem::Empty, path);
         return result;
     }
     int zipError = 0;
@@ -175,14 +174,12 @@ OpenResult Archive::Open(const std::string& path) {
         member.Encrypted = st.encryption_method != ZIP_EM_NONE;
         member.Modified = ModifiedTime(handle, static_cast<zip_uint64_t>(i), st);
         if (member.Encrypted) {
-            result.Error = Quoted(path) + " is encrypted (member " + Quoted(member.Name) +
-                           "); only unencrypted archives can be read.";
+            result.Error = ArchiveProblemText(ArchiveProblem::Encrypted, path, member.Name);
             return result;
         }
         if (!zip_compression_method_supported(static_cast<zip_int32_t>(member.Method), 0)) {
-            result.Error = Quoted(path) + " uses compression method " +
-                           std::to_string(member.Method) + " (member " + Quoted(member.Name) +
-                           "), which cannot be decompressed here.";
+            result.Error = ArchiveProblemText(ArchiveProblem::Method, path, member.Name,
+                                              static_cast<int>(member.Method));
             return result;
         }
         archive->Entries.push_back(std::move(member));

@@ -1,5 +1,6 @@
 #include "triage/render/RenderFacts.h"
 
+#include "triage/dump/BugCheckNames.h"
 #include "triage/model/TextTools.h"
 
 #include <algorithm>
@@ -28,7 +29,47 @@ std::string ShortTime(const LocalTime& t) {
 }
 
 std::string CrashTimeText(const CrashLink& crash) {
-    return crash.DateOnly ? IsoDate(crash.Time) : ShortTime(crash.Time);
+    return crash.DateOnly ? IsoDate(crash.Time)
+                          : ShortTime(crash.Time) + (crash.TimeUtc ? " UTC" : "");
+}
+
+const DecodedDump* CrashDump(const Triage& facts, const CrashLink& crash) {
+    if (!crash.DumpFile || *crash.DumpFile >= facts.DumpFiles.size())
+        return nullptr;
+    const DumpFile& file = facts.DumpFiles[*crash.DumpFile];
+    return file.Read && file.Decoded.HasBugCheck ? &file.Decoded : nullptr;
+}
+
+std::string CrashBugCheck(const Triage& facts, const CrashLink& crash) {
+    const DecodedDump* dump = CrashDump(facts, crash);
+    if (!dump)
+        return {};
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", dump->BugCheckCode);
+    const std::string name = BugCheckName(dump->BugCheckCode);
+    return name.empty() ? std::string(code) : std::string(code) + " " + name;
+}
+
+std::string CrashFault(const Triage& facts, const CrashLink& crash) {
+    const DecodedDump* dump = CrashDump(facts, crash);
+    if (!dump || !dump->Faulting)
+        return {};
+    char offset[24];
+    std::snprintf(offset, sizeof offset, "+0x%llX",
+                  static_cast<unsigned long long>(dump->Faulting->Offset));
+    return dump->Faulting->Name + " " + offset;
+}
+
+std::string CrashMark(const Triage& facts, const CrashLink& crash) {
+    const DecodedDump* dump = CrashDump(facts, crash);
+    if (!dump)
+        return {};
+    std::string mark = BugCheckName(dump->BugCheckCode);
+    if (mark.empty())
+        mark = CrashBugCheck(facts, crash);
+    if (dump->Faulting)
+        mark += " in " + dump->Faulting->Name;
+    return mark;
 }
 
 std::string_view SeverityName(Severity level) {

@@ -23,8 +23,18 @@ std::string IsoDate(const LocalTime& time);
 // "2024-01-23 10:11", for people.
 std::string ShortTime(const LocalTime& time);
 
-// A crash's time for people: its day alone when that is all the archive says.
+// A crash's time for people: its day alone when that is all the archive says; " UTC" after a
+// dump's own time on a machine whose zone is not known.
 std::string CrashTimeText(const CrashLink& crash);
+
+// The decoded kernel dump of a crash, or null.
+const DecodedDump* CrashDump(const Triage& facts, const CrashLink& crash);
+// "0x1000007E SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M"; empty without a decoded dump.
+std::string CrashBugCheck(const Triage& facts, const CrashLink& crash);
+// "nvlddmkm.sys +0x334C"; empty when no dump names the module of the fault.
+std::string CrashFault(const Triage& facts, const CrashLink& crash);
+// The close-up's mark: "SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M in nvlddmkm.sys".
+std::string CrashMark(const Triage& facts, const CrashLink& crash);
 
 std::string_view SeverityName(Severity level); // "error", "warning", "info"
 

@@ -29,6 +29,7 @@ svg.timeline .grid { stroke: #e2e2e2; }
 svg.timeline .axis { stroke: #777; }
 svg.timeline .window { fill: #d40000; fill-opacity: 0.08; }
 svg.timeline .crashline { stroke: #d40000; stroke-dasharray: 4 3; }
+svg.timeline .crashname { font-size: 11px; fill: #a00000; font-weight: bold; }
 )css";
 
 std::string H(std::string_view text) {
@@ -148,7 +149,8 @@ void Crashes(std::string& page, const Triage& facts, const RenderContext& contex
         page += "<p class=\"none\">No crash time in this archive.</p>\n";
         return;
     }
-    page += "<table>\n<tr><th>Time</th><th>Source</th><th>Drivers installed in the " +
+    page += "<table>\n<tr><th>Time</th><th>Source</th><th>Bug check</th><th>Faulting "
+            "driver</th><th>Drivers installed in the " +
             std::to_string(context.WindowDays) + " days before</th></tr>\n";
     for (const CrashLink& crash : facts.Crashes) {
         std::string installs;
@@ -159,7 +161,11 @@ void Crashes(std::string& page, const Triage& facts, const RenderContext& contex
             if (device->Rollback)
                 installs += ", rollback available";
         }
-        page += "<tr>" + Cell(CrashTimeText(crash)) + Cell(crash.Source) + "<td>" + installs +
+        std::string fault = CrashFault(facts, crash);
+        if (crash.Driver.Device)
+            fault += " (" + facts.Devices[*crash.Driver.Device].Name + ")";
+        page += "<tr>" + Cell(CrashTimeText(crash)) + Cell(crash.Source) +
+                Cell(CrashBugCheck(facts, crash)) + Cell(fault) + "<td>" + installs +
                 "</td></tr>\n";
     }
     page += "</table>\n";

@@ -1,6 +1,9 @@
 #include "triage/render/RenderJson.h"
 
 #include "triage/render/JsonWriter.h"
+#include "triage/dump/BugCheckNames.h"
+#include "triage/model/DateText.h"
+#include <cstdio>
 
 namespace pv::triage {
 namespace {
@@ -110,13 +113,73 @@ void WriteDevices(JsonWriter& json, const Triage& facts) {
     json.EndObject();
 }
 
+std::string HexText(uint64_t value) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(value));
+    return buf;
+}
+
+// The decoded member of a dumps[] entry; every key is there, null or empty for a dump that is
+// only listed.
+void WriteDecodedDump(JsonWriter& json, const DumpFile* file) {
+    const DecodedDump* d = file && file->Read ? &file->Decoded : nullptr;
+    const bool kernel =
+        d && d->Kind != DumpKind::UserMinidump && d->Kind != DumpKind::Unknown && d->HasBugCheck;
+    json.Key("member").StringOrNull(file ? file->Member : std::string());
+    json.Key("kind").StringOrNull(d ? std::string(DumpKindName(d->Kind)) : std::string());
+    json.Key("architecture").StringOrNull(kernel ? MachineName(d->Machine) : std::string_view());
+    json.Key("os_build");
+    kernel ? json.Int(d->OsBuild) : json.Null();
+    json.Key("processors");
+    kernel ? json.Int(d->Processors) : json.Null();
+    json.Key("bugcheck");
+    if (kernel) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", d->BugCheckCode);
+        json.BeginObject();
+        json.Key("code").String(code);
+        json.Key("name").StringOrNull(BugCheckName(d->BugCheckCode));
+        json.Key("parameters").BeginArray();
+        for (const uint64_t p : d->Parameters)
+            json.String(HexText(p));
+        json.EndArray();
+        json.EndObject();
+    } else {
+        json.Null();
+    }
+    json.Key("faulting_module");
+    if (d && d->Faulting) {
+        json.BeginObject();
+        json.Key("name").String(d->Faulting->Name);
+        json.Key("path").String(d->Faulting->Path);
+        json.Key("offset").String(HexText(d->Faulting->Offset));
+        json.Key("found_by").String(d->Faulting->Source);
+        json.EndObject();
+    } else {
+        json.Null();
+    }
+    json.Key("stack_modules");
+    WriteNames(json, d ? d->StackModules : std::vector<std::string>{});
+    json.Key("modules").Int(d ? static_cast<long long>(d->Modules.size()) : 0);
+    json.Key("unloaded_modules").BeginArray();
+    if (d)
+        for (const DumpUnloadedModule& u : d->Unloaded)
+            json.String(u.Name);
+    json.EndArray();
+    json.Key("notes");
+    WriteNames(json, d ? d->Notes : std::vector<std::string>{});
+}
+
 void WriteCrashes(JsonWriter& json, const Triage& facts) {
     json.Key("crashes").BeginArray();
     for (const CrashLink& crash : facts.Crashes) {
         json.BeginObject();
-        json.Key("time").String(crash.DateOnly ? IsoDate(crash.Time) : IsoTime(crash.Time));
+        json.Key("time").String(crash.DateOnly ? IsoDate(crash.Time)
+                                               : IsoTime(crash.Time) + (crash.TimeUtc ? "Z" : ""));
         json.Key("date_only").Bool(crash.DateOnly);
         json.Key("source").String(crash.Source);
+        json.Key("dump").StringOrNull(crash.DumpFile ? facts.DumpFiles[*crash.DumpFile].Member
+                                                     : std::string());
         json.Key("evidence");
         WriteEvidence(json, crash.Where);
         json.Key("installs_before").BeginArray();
@@ -141,8 +204,11 @@ void WriteCrashes(JsonWriter& json, const Triage& facts) {
     for (const Dump& dump : facts.Dumps) {
         json.BeginObject();
         json.Key("name").String(dump.Name);
+        const DumpFile* file = dump.File ? &facts.DumpFiles[*dump.File] : nullptr;
         json.Key("time");
-        if (dump.Time && dump.DateOnly)
+        if (file && file->Decoded.Time)
+            json.String(IsoTime(FromUnixSeconds(*file->Decoded.Time)) + "Z");
+        else if (dump.Time && dump.DateOnly)
             json.String(IsoDate(*dump.Time));
         else
             WriteTime(json, dump.Time);
@@ -153,6 +219,7 @@ void WriteCrashes(JsonWriter& json, const Triage& facts) {
         json.Key("in_archive").Bool(dump.Member);
         json.Key("evidence");
         WriteEvidence(json, dump.Where);
+        WriteDecodedDump(json, file);
         json.EndObject();
     }
     json.EndArray();

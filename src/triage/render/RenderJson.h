@@ -9,7 +9,7 @@
 
 namespace pv::triage {
 
-inline constexpr int JsonSchemaVersion = 1;
+inline constexpr int JsonSchemaVersion = 2;
 
 std::string RenderJson(const Triage& facts, const RenderContext& context);
 

@@ -142,12 +142,24 @@ void Crashes(std::string& out, const Triage& facts, const RenderContext& context
         std::string when = CrashTimeText(crash);
         when.resize(std::max<size_t>(when.size(), 16), ' ');
         out += "  " + when + "  " + Safe(crash.Source);
+        const std::string bugCheck = CrashBugCheck(facts, crash);
+        if (!bugCheck.empty()) {
+            const std::string fault = CrashFault(facts, crash);
+            out += "\n    bug check " + bugCheck +
+                   (fault.empty() ? "" : "\n    faulting driver " + Safe(fault));
+            if (crash.Driver.Service)
+                out += ", service \"" +
+                       Safe(facts.System.Drivers[*crash.Driver.Service].DisplayName) + "\"";
+            if (crash.Driver.Device)
+                out += ", device " + Safe(facts.Devices[*crash.Driver.Device].Name);
+        }
         if (crash.InstallsBefore.empty()) {
             out += "\n";
             continue;
         }
-        out += ": " + Plural(crash.InstallsBefore.size(), "driver", "drivers") +
-               " installed in the " + std::to_string(context.WindowDays) + " days before\n";
+        out += (bugCheck.empty() ? ": " : "\n    ") +
+               Plural(crash.InstallsBefore.size(), "driver", "drivers") + " installed in the " +
+               std::to_string(context.WindowDays) + " days before\n";
         size_t listed = 0;
         for (const Device* device : InstallsBefore(facts, crash)) {
             if (listed == budget.InstallsPerCrash)

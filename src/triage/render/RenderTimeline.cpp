@@ -39,10 +39,11 @@ constexpr const char* LaneNames[LaneCount] = {"Driver installs", "Failed install
 
 struct Event {
     Lane Row;
-    int64_t Time;          // wall minutes; for a crash known by its day alone, the day's middle
-    int64_t Length = 0;    // minutes covered (product-log days)
-    int64_t WindowEnd = 0; // crashes: where the window before the crash ends
-    std::string Tooltip;   // plain text; escaped when written
+    int64_t Time;           // wall minutes; for a crash known by its day alone, the day's middle
+    int64_t Length = 0;     // minutes covered (product-log days)
+    int64_t WindowEnd = 0;  // crashes: where the window before the crash ends
+    std::string Tooltip;    // plain text; escaped when written
+    std::string Label = {}; // crashes: the bug check and faulting driver, shown in the close-up
 };
 
 const char* MonthName(int month) {
@@ -96,8 +97,14 @@ std::vector<Event> CollectEvents(const Triage& facts) {
             events.push_back({FailedLane, WallMinutes(*section.Start), 0, 0,
                               (section.Device.empty() ? section.Title : section.Device) + ": " +
                                   section.Status + ", " + ShortTime(*section.Start)});
-    for (const CrashLink& crash : facts.Crashes)
-        events.push_back(CrashEvent(crash.Time, crash.DateOnly, "Crash (" + crash.Source + ")"));
+    for (const CrashLink& crash : facts.Crashes) {
+        const std::string mark = CrashMark(facts, crash);
+        Event event =
+            CrashEvent(crash.Time, crash.DateOnly,
+                       "Crash (" + crash.Source + ")" + (mark.empty() ? "" : ": " + mark));
+        event.Label = mark;
+        events.push_back(std::move(event));
+    }
     for (const Dump& dump : facts.Dumps) {
         if (!dump.Time)
             continue;
@@ -404,6 +411,10 @@ Timeline Draw(const Triage& facts, const RenderContext& context,
             svg += "<path d=\"M" + Number(x) + " " + std::to_string(middle - 11) +
                    " l11 11 l-11 11 l-11 -11 z\" fill=\"" + std::string(TimelineCrashColour) +
                    "\">" + title + "</path>\n";
+            // The close-up names the crash beside its mark.
+            if (closeUp && !event.Label.empty())
+                svg += "<text x=\"" + Number(x + 14) + "\" y=\"" + std::to_string(middle + 4) +
+                       "\" class=\"crashname\">" + HtmlText(event.Label) + "</text>\n";
             break;
         case LogLane: {
             const double left = segment->X(event.Time);

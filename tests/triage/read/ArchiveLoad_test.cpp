@@ -11,7 +11,7 @@ using test::BuildZip;
 using test::TempFolder;
 using test::TestMember;
 
-TEST(ArchiveLoad, ParsedMembersAreTheReportsHostsAndTheDriverInstallLog) {
+TEST(ArchiveLoad, ParsedMembersAreTheReportsHostsDriverInstallLogAndDumps) {
     const std::pair<const char*, bool> cases[] = {
         {"SystemInfo.txt", true},
         {"DeviceList.txt", true},
@@ -31,7 +31,11 @@ TEST(ArchiveLoad, ParsedMembersAreTheReportsHostsAndTheDriverInstallLog) {
         {"filelist_beta.TXT", true},
         {"AppData\\FileList.txt", false},
         {"SystemInfo.txt.bak", false},
-        {"Mini012424-01.dmp", false},
+        {"Mini012424-01.dmp", true},
+        {"012424-5312-01.DMP", true},
+        {"AppData/Minidump/Mini012424-01.dmp", false},
+        {"MiniDrvSetup.dmp", false},
+        {".dmp", false},
     };
     for (const auto& [name, parsed] : cases)
         EXPECT_EQ(IsParsedMember(name), parsed) << name;

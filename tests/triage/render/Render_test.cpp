@@ -42,7 +42,7 @@ TEST(JsonWriter, NestsWithCommasAndIndentation) {
 TEST(RenderJson, IsValidJsonWithTheDocumentedFields) {
     const std::string json = RenderJson(SampleFacts(), Context());
     EXPECT_TRUE(JsonChecker(json).Valid()) << json;
-    EXPECT_TRUE(json.starts_with("{\n  \"schema\": 1,"));
+    EXPECT_TRUE(json.starts_with("{\n  \"schema\": 2,"));
     for (const char* field :
          {"\"members\": 108", "\"damaged\": [\n      \"AppData/Logs/Main/20240130.log\"",
           "\"missing_reports\": []", "\"count\": 3", "\"code\": 28", "\"problem\": 28",

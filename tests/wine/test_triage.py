@@ -108,7 +108,7 @@ class TriageOfRealArchives(unittest.TestCase):
 
     def test_the_archive_as_written_reads_whole(self):
         doc = self.json_of('--verify', self.archive)
-        self.assertEqual(doc['schema'], 1)
+        self.assertEqual(doc['schema'], 2)
         self.assertEqual(doc['archive']['members'], len(harness.archive_members(self.archive)))
         self.assertEqual(doc['archive']['damaged'], [])
         self.assertEqual(doc['archive']['missing_reports'], [])

@@ -4,7 +4,6 @@ keeps no job folder. Prints a table of members, reports and press-to-message tim
 
 import datetime as _dt
 import os
-import re
 import sys
 import unittest
 

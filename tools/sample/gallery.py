@@ -17,6 +17,7 @@ import datetime as _dt
 import os
 import re
 import shutil
+import subprocess
 import zoneinfo
 
 import default_machine as _dm
@@ -242,7 +243,6 @@ def _build_locale(prefix_path, name):
     lang, _, charset = name.partition('.')
     if not os.path.isdir(os.path.join(folder, name)):
         os.makedirs(folder, exist_ok=True)
-        import subprocess
         res = subprocess.run(['localedef', '-i', lang, '-f', charset or 'UTF-8',
                               os.path.join(folder, name)], capture_output=True)
         if not os.path.isdir(os.path.join(folder, name)):

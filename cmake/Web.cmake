@@ -16,13 +16,14 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH
 
 add_compile_options(-fexceptions)
 
-# The core: every triage source that needs neither libzip nor a terminal.
-file(GLOB _web_core CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/triage/*.cpp)
-list(FILTER _web_core EXCLUDE REGEX ".*/src/triage/Archive\\.cpp$")
-add_library(pv_triage_web_core STATIC ${_web_core} ${CMAKE_SOURCE_DIR}/src/platform/Calendar.cpp
-                                      ${CMAKE_SOURCE_DIR}/src/platform/Text.cpp)
-target_include_directories(pv_triage_web_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(pv_triage_web_core PRIVATE ${PV_SOURCE_WARNINGS})
+# The core: the layers of cmake/Triage.cmake (which stops before read and cli under Emscripten),
+# on the portable platform code. No threads: the page runs the core on its one thread.
+file(GLOB _platform CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
+add_library(pv_platform STATIC ${_platform})
+target_include_directories(pv_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(pv_platform PRIVATE ${PV_SOURCE_WARNINGS})
+set(PV_LAYERS)
+include(${CMAKE_SOURCE_DIR}/cmake/Triage.cmake)
 
 set(PV_WEB_EXPORTS
     _malloc _free _pv_session_new _pv_session_free _pv_buffer _pv_member_add _pv_directory_failed
@@ -31,7 +32,7 @@ list(JOIN PV_WEB_EXPORTS "," _exports)
 file(GLOB _web_entry CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/triage/web/*.cpp)
 add_executable(pvtriage_core ${_web_entry})
 target_compile_options(pvtriage_core PRIVATE ${PV_SOURCE_WARNINGS})
-target_link_libraries(pvtriage_core PRIVATE pv_triage_web_core)
+target_link_libraries(pvtriage_core PRIVATE pv_triage_core)
 target_link_options(pvtriage_core PRIVATE
   -fexceptions -sMODULARIZE=1 -sEXPORT_NAME=createPvTriage -sSINGLE_FILE=1 -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2147483648 -sDYNAMIC_EXECUTION=0

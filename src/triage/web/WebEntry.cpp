@@ -67,9 +67,9 @@ EMSCRIPTEN_KEEPALIVE int pv_member_add(Session* session, size_t nameLength, doub
                                        double modified, int encrypted, int method,
                                        int methodSupported) noexcept {
     return Guarded(session, -1, [&] {
-        return session->AddMember(nameLength, size, std::isnan(modified) ? std::nullopt
-                                                 : std::optional<double>(modified),
-                                  encrypted != 0, method, methodSupported != 0);
+        return session->AddMember(
+            nameLength, size, std::isnan(modified) ? std::nullopt : std::optional<double>(modified),
+            encrypted != 0, method, methodSupported != 0);
     });
 }
 
@@ -113,9 +113,8 @@ EMSCRIPTEN_KEEPALIVE const char* pv_output(Session* session, int kind) noexcept 
 // What changed from `older` to `newer`, both analysed (0 unused, 1 JSON, 2 text). The text is
 // kept in `newer` like pv_output's.
 EMSCRIPTEN_KEEPALIVE const char* pv_diff(Session* older, Session* newer, int kind) noexcept {
-    return Guarded(newer, static_cast<const char*>(nullptr), [&] {
-        return newer->DiffFrom(*older, static_cast<OutputKind>(kind)).data();
-    });
+    return Guarded(newer, static_cast<const char*>(nullptr),
+                   [&] { return newer->DiffFrom(*older, static_cast<OutputKind>(kind)).data(); });
 }
 
 EMSCRIPTEN_KEEPALIVE size_t pv_output_length(Session* session) noexcept {

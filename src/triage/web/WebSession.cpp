@@ -1,12 +1,12 @@
 #include "triage/web/WebSession.h"
 
-#include "triage/ArchiveLoad.h"
-#include "triage/web/ArchiveProblems.h"
-#include "triage/Diff.h"
-#include "triage/RenderEscape.h"
-#include "triage/RenderHtml.h"
-#include "triage/RenderJson.h"
-#include "triage/RenderText.h"
+#include "triage/model/MemberCaps.h"
+#include "triage/model/ArchiveProblems.h"
+#include "triage/analyse/Diff.h"
+#include "triage/model/TextEscape.h"
+#include "triage/render/RenderHtml.h"
+#include "triage/render/RenderJson.h"
+#include "triage/render/RenderText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,9 +89,8 @@ void Session::ReadDone(size_t length, bool damaged) {
         return;
     Member& member = Members[*Current];
     // Never more than the declared size plus the one byte that shows a member holds more.
-    member.Bytes.assign(Scratch.data(),
-                        std::min<size_t>({length, Scratch.size(),
-                                          static_cast<size_t>(*member.Size) + 1}));
+    member.Bytes.assign(Scratch.data(), std::min<size_t>({length, Scratch.size(),
+                                                          static_cast<size_t>(*member.Size) + 1}));
     member.Damaged = damaged;
     Total += member.Bytes.size();
     Current.reset();

@@ -2,8 +2,8 @@
 // One archive as the page reads it: the script hands over the central directory entry by entry,
 // then the bytes of the members the core asks for, under the same caps as the native loader.
 // Portable C++ with no browser dependency, so it is tested natively.
-#include "triage/RenderFacts.h"
-#include "triage/Triage.h"
+#include "triage/render/RenderFacts.h"
+#include "triage/analyse/Triage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,6 @@
 namespace pv::triage::web {
 
 enum class OutputKind { Html = 0, Json = 1, Text = 2, Error = 3 };
-
 
 class Session {
 public:

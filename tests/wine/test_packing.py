@@ -5,6 +5,7 @@ import datetime as _dt
 import os
 import sys
 import unittest
+from unittest import mock
 import zipfile
 
 import harness
@@ -233,6 +234,26 @@ class LinkedSources(unittest.TestCase):
             # A link that stays inside the folder it was collected from is harmless.
             self.assertEqual(harness.archive_read(px.archive_path(), 'AppData/Logs/DrvPkgX.log'),
                              b'driver setup\r\n')
+
+
+
+class LocalDateTest(unittest.TestCase):
+    def test_archive_is_named_for_the_local_date(self):
+        # Guards: the archive named for the UTC date in place of the local one. The zone is
+        # chosen so that today's local date is not the UTC date, an hour or more from midnight.
+        now = _dt.datetime.now(_dt.timezone.utc)
+        zone, hours = ('Etc/GMT+12', -12) if now.hour < 11 else ('Etc/GMT-14', 14)
+        local = (now + _dt.timedelta(hours=hours)).date()
+        self.assertNotEqual(local, now.date())
+        # The prefix's processes take the zone from their environment.
+        with mock.patch.dict(os.environ, {'TZ': zone}), \
+                harness.Prefix(Machine(), 'packing-tz') as px:
+            res = px.run_tool()
+            name = 'pv_info_%s_i.zip' % local.strftime('%Y%m%d')
+            self.assertTrue(res['message']['text'].endswith('Filename : ' + name),
+                            res['message']['text'])
+            self.assertTrue(os.path.isfile(px.archive_path(local)))
+            self.assertFalse(os.path.exists(px.archive_path(now.date())))
 
 
 if __name__ == '__main__':

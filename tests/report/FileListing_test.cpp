@@ -67,13 +67,6 @@ TEST(GatherListing, NothingGivesAnEmptyList) {
     EXPECT_TRUE(GatherListing({}, {}, {}, false, CompareIgnoringCase).empty());
 }
 
-TEST(EditionListingName, TwoEditionsMayShareOneListing) {
-    // The later one's listing then replaces the earlier one's.
-    EXPECT_EQ(EditionListingName(u"C:\\Lumen\\common\\Plenvia\\"),
-              EditionListingName(u"D:\\Games\\PLENVIA\\"));
-    EXPECT_EQ(EditionListingName(u"D:\\Plenvia 5\\"), EditionListingName(u"E:\\x PLENVIA 5 y\\"));
-}
-
 struct EditionCase {
     const char16_t* Folder;
     const char16_t* Listing;
@@ -89,6 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, EditionListingTest,
     testing::Values(EditionCase{u"C:\\Games\\Plenvia\\", u"FileList_lumen3.txt"},
                     EditionCase{u"C:\\Games\\PLENVIA\\", u"FileList_lumen3.txt"},
+                    // Two editions on one target: the later one's listing replaces the earlier.
+                    EditionCase{u"C:\\Lumen\\common\\Plenvia\\", u"FileList_lumen3.txt"},
+                    EditionCase{u"E:\\x PLENVIA 5 y\\", u"FileList_lumen5.txt"},
                     EditionCase{u"C:\\Games\\Plenvia 4\\", u"FileList_lumen4.txt"},
                     EditionCase{u"D:\\Apps\\PLENVIA 5 Beta\\", u"FileList_lumen5.txt"},
                     EditionCase{u"D:\\Apps\\Plenvia 5\\", u"FileList_lumen5.txt"},

@@ -31,13 +31,7 @@ TEST(HostNameAllowlist, AcceptedNamesReachTheCommandLineUnchanged) {
     for (const std::u16string host :
          {u"localhost", u"127.0.0.1", u"www.orvix.com", u"a-b.example", u"A.B", u"x"}) {
         EXPECT_EQ(PingHostFrom(host), host);
-        const std::u16string line = PingCommandLine(PingHostFrom(host));
-        EXPECT_EQ(line, u"cmd.exe /k ping " + host);
-        for (const char16_t c : line.substr(16)) {
-            const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                               (c >= u'0' && c <= u'9') || c == u'.' || c == u'-';
-            EXPECT_TRUE(plain) << static_cast<int>(c);
-        }
+        EXPECT_EQ(PingCommandLine(PingHostFrom(host)), u"cmd.exe /k ping " + host);
     }
     EXPECT_EQ(PingHostFrom(std::u16string(253, u'a')), std::u16string(253, u'a'));
 }

@@ -21,8 +21,9 @@ INSTANTIATE_TEST_SUITE_P(
                     SizeCase{1025, u"1 KB"}, SizeCase{1536, u"1.5 KB"}, SizeCase{131072, u"128 KB"},
                     SizeCase{1048576, u"1024 KB"}, SizeCase{2621440, u"2.5 MB"},
                     SizeCase{1073741824, u"1024 MB"}, SizeCase{1073741825, u"1 GB"},
-                    // 1.005 KB rounds half away from zero; 1.999 KB carries into the whole part.
-                    SizeCase{1029, u"1 KB"}, SizeCase{1034, u"1.01 KB"}, SizeCase{2047, u"2 KB"},
+                    // 1152 and 1664 bytes are exactly 1.125 and 1.625 KB: halves go away from
+                    // zero (round-half-even would give 1.12 and 1.62); 1.999 KB carries.
+                    SizeCase{1152, u"1.13 KB"}, SizeCase{1664, u"1.63 KB"}, SizeCase{2047, u"2 KB"},
                     SizeCase{5ull << 40, u"5120 GB"}, SizeCase{UINT64_MAX, u"17179869184 GB"}));
 
 TEST(SizeText, UsesTheGivenDecimalSeparator) {

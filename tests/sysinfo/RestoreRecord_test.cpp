@@ -1,5 +1,7 @@
 #include "sysinfo/RestoreRecord.h"
 
+#include "../../tools/pellomar/RestorePointRecord.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -37,21 +39,14 @@ TEST(RestoreRecord, LayoutFollowsThePointerSize) {
     EXPECT_LE(wide.Size, kRestoreRecordCapacity);
 }
 
-// The x86_64 double declares the record as this struct; its natural layout on a 64-bit compiler
-// must be the one the tool reads.
-TEST(RestoreRecord, WideLayoutIsTheDoublesNaturalOne) {
-    struct DoubleRecord {
-        const wchar_t* Description;
-        int32_t Type;
-        uint8_t Reserved[8];
-        const wchar_t* CreationTime;
-    };
-    if (sizeof(void*) != 8) {
-        GTEST_SKIP() << "needs a 64-bit host";
-    }
-    EXPECT_EQ(sizeof(DoubleRecord), kRestoreRecord64.Size);
-    EXPECT_EQ(offsetof(DoubleRecord, Type), kRestoreRecord64.Type);
-    EXPECT_EQ(offsetof(DoubleRecord, CreationTime), kRestoreRecord64.SecondText);
+// The double's own declaration of the record: the layout the tool reads for this host's pointer
+// width must be that struct's natural one.
+TEST(RestoreRecord, LayoutIsTheDoublesDeclaration) {
+    const RestoreRecordLayout& layout = sizeof(void*) == 8 ? kRestoreRecord64 : kRestoreRecord32;
+    EXPECT_EQ(sizeof(RestorePointRecord), layout.Size);
+    EXPECT_EQ(offsetof(RestorePointRecord, Description), layout.FirstText);
+    EXPECT_EQ(offsetof(RestorePointRecord, Type), layout.Type);
+    EXPECT_EQ(offsetof(RestorePointRecord, CreationTime), layout.SecondText);
 }
 
 TEST(RestoreRecord, FieldsReadLittleEndianAtTheirOffsets) {

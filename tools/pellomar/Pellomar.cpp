@@ -2,23 +2,11 @@
 // operation). Built per architecture, as the tool loads only a library of its own: the record is
 // the 20-byte layout of the host product's 32-bit library (two 32-bit text pointers and a type),
 // and in an x86_64 build the same fields with 8-byte pointers, 32 bytes.
-#include <cstddef>
+#include "RestorePointRecord.h"
+
 #include <cstdint>
 
 namespace {
-
-struct RestorePointRecord {
-    const wchar_t* Description;
-    int32_t Type;
-    uint8_t Reserved[8];
-    const wchar_t* CreationTime;
-};
-static_assert(sizeof(void*) != 4 ||
-              (sizeof(RestorePointRecord) == 20 && offsetof(RestorePointRecord, Type) == 4 &&
-               offsetof(RestorePointRecord, CreationTime) == 16));
-static_assert(sizeof(void*) != 8 ||
-              (sizeof(RestorePointRecord) == 32 && offsetof(RestorePointRecord, Type) == 8 &&
-               offsetof(RestorePointRecord, CreationTime) == 24));
 
 struct CannedPoint {
     const wchar_t* Description;

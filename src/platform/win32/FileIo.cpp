@@ -210,8 +210,15 @@ bool WriteReportFile(const std::u16string& path, const std::string& bytes) {
     }
     // An existing entry that is not a plain report of ours (a link, a hard link, a folder) is
     // left alone and nothing is written.
-    if (::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES && !IsPlainOwnFile(path)) {
-        return false;
+    const DWORD existing = ::GetFileAttributesW(W(path));
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        if (!IsPlainOwnFile(path)) {
+            return false;
+        }
+        // An earlier report made read-only would refuse the rename and stay, looking current.
+        if ((existing & FILE_ATTRIBUTE_READONLY) != 0) {
+            ClearReadOnlyFlag(path);
+        }
     }
     std::uint64_t random = 0;
     if (!SystemRandom(&random, sizeof(random))) {

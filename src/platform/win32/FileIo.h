@@ -36,7 +36,8 @@ RemoveResult RemovePlainFile(const std::u16string& path, bool clearReadOnly = fa
 // ("<name>.<hex>.tmp") that is renamed over the report only when complete. False when the path
 // is not a plain absolute path, a folder of it fails the trusted-root checks (a link or junction
 // below its root, or a root that no longer resolves where it did), or an existing entry at the
-// name is not a regular single-link file: then nothing is written anywhere. False too when the
+// name is not a regular single-link file: then nothing is written anywhere. An earlier report
+// that is read-only is replaced all the same. False too when the
 // write or the rename fails: the fresh file is removed and so is the earlier report, so a failed
 // writer never leaves a partial or stale report.
 bool WriteReportFile(const std::u16string& path, const std::string& bytes);

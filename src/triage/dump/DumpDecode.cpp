@@ -321,14 +321,15 @@ struct Decoder {
         }
         const uint64_t first = uint64_t{listAt} + u.FirstRecord;
         if (!In.Fits(first, take * u.RecordSize)) {
-            take = In.Fits(first, 0) ? (In.Size() - first) / u.RecordSize : 0;
+            // Fewer than `take` records fit, so the count stays within size_t on 32-bit hosts.
+            take = static_cast<size_t>(In.Fits(first, 0) ? (In.Size() - first) / u.RecordSize : 0);
             Note("the unloaded-module list runs past the end of the file; " + std::to_string(take) +
                  " of " + std::to_string(*count) + " were read");
         }
         for (size_t i = 0; i < take; ++i) {
             const uint64_t r = first + i * u.RecordSize;
-            const size_t bytes =
-                std::min<size_t>(*In.Read(r + u.NameLength, 2), kUnloadedNameBytes);
+            const size_t bytes = static_cast<size_t>(
+                std::min<uint64_t>(*In.Read(r + u.NameLength, 2), kUnloadedNameBytes));
             DumpUnloadedModule m;
             m.Name = In.Utf16(r + u.NameChars, bytes / 2);
             m.Start = In.PointerOr0(r + u.StartAddress, H.PointerSize);

@@ -15,7 +15,11 @@ packages=(
   python3 unzip zip p7zip-full
   clang libclang-rt-14-dev
   libzip-dev chromium
+  emscripten
 )
+# The pvtriage page's build runs `npm ci` (inside build/web only). A node that brings its own npm
+# conflicts with Debian's npm package, so that is installed only when no npm is found.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)

@@ -102,6 +102,12 @@ if step build-win32 bash -c "cmake --preset win32 ${compare[*]} && cmake --build
   fi
 fi
 
+# The pvtriage page: the triage core as WebAssembly, and its browser test in headless Chromium
+# against build/host's pvtriage on the same archives.
+if step build-web bash -c "cmake --preset web && cmake --build --preset web -j $JOBS"; then
+  tests test-web web
+fi
+
 echo
 echo "== summary ($(( (SECONDS - start_all) / 60 )) min)"
 printf '%s\n' "${summary[@]}"

@@ -10,6 +10,13 @@ exports carry no minimum client of their own and are listed with the basics."""
 # Minimum clients Windows Vista SP2 satisfies.
 VISTA_SP2_HAS = {'2000/XP', 'XP', 'XP SP1', 'XP SP2', 'Vista'}
 
+# Imports no source file calls come from the static runtime: SetSystemTime and
+# GetSystemTimeAdjustment from winpthreads' clock.o (clock_settime, clock_getres), which
+# libstdc++'s chrono.o pulls in for clock_gettime; GetThreadContext, SetThreadContext,
+# SuspendThread, ResumeThread and the vectored exception handlers from winpthreads' thread.o
+# (pthread_cancel, thread naming), pulled in by libstdc++'s thread.o; VirtualProtect from
+# libmingw32's pseudo-reloc.o. Their tally comes from the link map (-Wl,-Map,... -Wl,--cref).
+#
 # Minimum client -> library -> function names. Functions that are resolved at run time where they
 # exist (GetProcAddress) are listed only when a build imports them statically by mistake.
 _TABLE = {

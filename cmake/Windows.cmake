@@ -57,3 +57,8 @@ add_test(NAME exe_static_checks
          COMMAND ${PV_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check-exe.py
                  --machine ${CMAKE_SYSTEM_PROCESSOR} $<TARGET_FILE:PlenviaHelper>)
 set_tests_properties(exe_static_checks PROPERTIES LABELS static)
+# The manifest's supported systems and its Common Controls dependency.
+add_test(NAME exe_manifest_checks
+         COMMAND ${PV_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/check-manifest.py
+                 $<TARGET_FILE:PlenviaHelper>)
+set_tests_properties(exe_manifest_checks PROPERTIES LABELS static)

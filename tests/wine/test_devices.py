@@ -34,10 +34,13 @@ def field(block, label):
     raise AssertionError('%r missing in %r' % (label, block))
 
 
-def run_tool(machine, disabled_dll=None):
-    """Runs the tool once (with Wine's `disabled_dll` unloadable); returns DeviceList.txt's bytes
-    from the archive."""
+def run_tool(machine, disabled_dll=None, windows_version=None):
+    """Runs the tool once (with Wine's `disabled_dll` unloadable, or Wine reporting
+    `windows_version`); returns DeviceList.txt's bytes from the archive."""
     with harness.Prefix(machine, name='devices') as px:
+        if windows_version:
+            px.wine(['reg', 'add', r'HKCU\Software\Wine', '/v', 'Version', '/d', windows_version,
+                     '/f'])
         if disabled_dll:
             px.env['WINEDLLOVERRIDES'] = px.env.get('WINEDLLOVERRIDES', '') + ';%s=d' % disabled_dll
         px.run_tool()
@@ -101,6 +104,37 @@ class SeededDevicesTest(unittest.TestCase):
             self.assertIn('[CompID]', block)
             self.assertEqual(block[-3], '[MatchID]')
             self.assertTrue(block[-2].startswith(' '))
+
+
+def rollback_of(data):
+    """Instance ID -> the Roll field of DeviceList.txt's bytes."""
+    return {field(b, ' Inst = '): field(b, ' Roll = ')
+            for b in blocks_of(data[2:].decode('utf-16-le'))}
+
+
+class RegistryRollbackTest(unittest.TestCase):
+    """Windows XP x64 reported (flag 2): the reinstall entries of the native registry view
+    decide the rollback field."""
+
+    def test_reinstall_entry_whose_file_exists(self):
+        # Guards: the registry method never made (or always false), the instance ID compared
+        # with its case, the file's existence ignored, and the 32-bit view read on XP x64.
+        display, usb, keyboard = (d['instance'] for d in seed_devices.DEVICES[:3])
+        m = seed_devices.seed(Machine())
+        reinstall = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Reinstall'
+        m.file(r'C:\windows\inf\oem7.inf', '[Version]\r\n')
+        m.reg(reinstall + r'\0000', 'DeviceInstanceIds', 'REG_MULTI_SZ', [usb.lower()], view=64)
+        m.reg(reinstall + r'\0000', 'ReinstallString', 'REG_SZ', r'C:\windows\inf\oem7.inf',
+              view=64)
+        m.reg(reinstall + r'\0001', 'DeviceInstanceIds', 'REG_SZ', keyboard, view=64)
+        m.reg(reinstall + r'\0001', 'ReinstallString', 'REG_SZ', r'C:\windows\inf\gone.inf',
+              view=64)
+        m.reg(reinstall + r'\0002', 'DeviceInstanceIds', 'REG_SZ', display, view=32)
+        m.reg(reinstall + r'\0002', 'ReinstallString', 'REG_SZ', r'C:\windows\inf\oem7.inf',
+              view=32)
+        roll = rollback_of(run_tool(m, windows_version='winxp64'))
+        self.assertEqual([i for i, r in roll.items() if r == 'True'], [usb])
+        self.assertEqual((roll[display], roll[keyboard]), ('False', 'False'))
 
 
 class UnopenableDeviceSetTest(unittest.TestCase):

@@ -48,6 +48,32 @@ async function drop(cdp, files) {
     await cdp.send("Input.dispatchDragEvent", { type, x: 300, y: 300, data });
 }
 
+// The largest peak resident size (VmHWM) among the browser's renderer processes.
+function rendererPeakKb(browserPid) {
+  let peak = 0;
+  for (const pid of readdirSync("/proc").filter((n) => /^\d+$/.test(n))) {
+    try {
+      const cmdline = readFileSync(`/proc/${pid}/cmdline`, "utf8");
+      const status = readFileSync(`/proc/${pid}/status`, "utf8");
+      const parent = Number(/PPid:\s+(\d+)/.exec(status)[1]);
+      if (!cmdline.includes("--type=renderer") || !descends(parent, browserPid)) continue;
+      const hwm = /VmHWM:\s+(\d+)/.exec(status);
+      if (hwm) peak = Math.max(peak, Number(hwm[1]));
+    } catch (error) {
+      // the process ended meanwhile
+    }
+  }
+  return peak;
+}
+
+function descends(pid, ancestor) {
+  for (let hops = 0; pid > 1 && hops < 16; hops++) {
+    if (pid === ancestor) return true;
+    pid = Number(/PPid:\s+(\d+)/.exec(readFileSync(`/proc/${pid}/status`, "utf8"))[1]);
+  }
+  return pid === ancestor;
+}
+
 async function readView(page) {
   return page.evaluate(() => {
     const view = document.getElementById("view");
@@ -110,6 +136,14 @@ async function runJob(browser, job, index) {
   })();
   await page.goto(pageUrl, { waitUntil: "load" });
   let started = Date.now();
+  if (job.idle) {
+    // The page as opened, no archive: the baseline of the memory figures.
+    await waitFor(page, (s) => s === "ready", 10000);
+    sampling = false;
+    await sampler;
+    return { state: "ready", peakJsHeapBytes: peakHeap,
+      rendererPeakKb: rendererPeakKb(browser.process().pid) };
+  }
   if (!job.url) {
     await waitFor(page, (s) => s === "ready", 10000);
     started = Date.now();
@@ -136,6 +170,7 @@ async function runJob(browser, job, index) {
   view.pageRequests = requests.filter((url) => url.split("#")[0] === pageAddress);
   view.requests = requests.filter((url) => url.split("#")[0] !== pageAddress);
   view.console = console_;
+  if (job.processMemory) view.rendererPeakKb = rendererPeakKb(browser.process().pid);
   await context.close();
   return view;
 }

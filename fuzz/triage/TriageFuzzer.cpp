@@ -1,11 +1,15 @@
-// First byte: which parser (or the whole core over several members). The rest is the input.
+// First byte: which parser; 9, 29, 49, ...: the whole core over several members; 19, 39, ...: the
+// crash-dump decoder. The rest is the input.
 // Besides crashes and sanitizer reports, the target traps when an invariant breaks: a decoded
 // line longer than its cap, a finding without an id or evidence, findings out of order.
-#include "triage/DateText.h"
-#include "triage/Diff.h"
-#include "triage/Parsers.h"
-#include "triage/ReportText.h"
-#include "triage/Triage.h"
+#include "triage/dump/BugCheckNames.h"
+#include "triage/dump/DumpDecode.h"
+#include "triage/model/DateText.h"
+#include "triage/analyse/Diff.h"
+#include "triage/parse/Parsers.h"
+#include "triage/parse/ReportText.h"
+#include "triage/analyse/Triage.h"
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,6 +43,27 @@ void CheckFindings(const std::vector<Finding>& findings) {
             __builtin_trap();
         }
     }
+}
+
+// The decoder's promises: bounded lists, a faulting module and stack drivers only from the
+// modules it read, offsets inside their module.
+void CheckDump(std::string_view input) {
+    const DecodedDump d = DecodeDump(input);
+    if (d.Modules.size() > kMaxDumpModules || d.Unloaded.size() > kMaxUnloadedModules ||
+        d.StackModules.size() > d.Modules.size()) {
+        __builtin_trap();
+    }
+    if (d.Faulting) {
+        const auto module =
+            std::find_if(d.Modules.begin(), d.Modules.end(), [&](const DumpModule& m) {
+                return m.Name == d.Faulting->Name && d.Faulting->Offset < m.Size;
+            });
+        if (module == d.Modules.end()) {
+            __builtin_trap();
+        }
+    }
+    (void)BugCheckName(d.BugCheckCode);
+    (void)ExceptionCodeParameter(d.BugCheckCode, d.Parameters);
 }
 
 void WholeCore(std::string_view input, uint8_t flags) {
@@ -122,7 +147,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
     default:
-        WholeCore(input, mode);
+        if ((mode / 10) % 2 == 1) {
+            CheckDump(input);
+        } else {
+            WholeCore(input, mode);
+        }
         break;
     }
     return 0;

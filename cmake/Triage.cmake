@@ -70,6 +70,18 @@ target_compile_definitions(test_triage PRIVATE PV_TEST_DATA_DIR="${CMAKE_SOURCE_
 target_link_libraries(test_triage PRIVATE pv_triage GTest::gtest_main GTest::gmock)
 gtest_discover_tests(test_triage DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 
+# The page's session (src/triage/web/WebSession.cpp) is portable: built and tested natively as
+# well; only its C entry points (WebEntry.cpp) need Emscripten.
+add_library(pv_triage_web STATIC ${CMAKE_SOURCE_DIR}/src/triage/web/WebSession.cpp)
+target_compile_options(pv_triage_web PRIVATE ${PV_SOURCE_WARNINGS})
+target_link_libraries(pv_triage_web PUBLIC pv_triage_core)
+add_executable(test_web_session ${CMAKE_SOURCE_DIR}/tests/web/WebSession_test.cpp)
+target_compile_options(test_web_session PRIVATE ${PV_WARNINGS})
+target_compile_definitions(test_web_session PRIVATE
+                           PV_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/triage/data")
+target_link_libraries(test_web_session PRIVATE pv_triage_web pv_triage GTest::gtest_main)
+gtest_discover_tests(test_web_session DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
+
 # The program itself: exit codes, outputs on the tool's own archive and derived variants, hostile
 # archives (tests/triage/cli_test.py), and the HTML page as headless Chromium draws it.
 foreach(_suite cli_test cli_html_test cli_dump_test)

@@ -3,7 +3,6 @@
 #include "triage/dump/DumpLayout.h"
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 namespace pv::triage {
 
@@ -44,6 +43,10 @@ public:
         return v ? std::optional<uint32_t>(static_cast<uint32_t>(*v)) : std::nullopt;
     }
     uint32_t U32Or0(uint64_t offset) const { return U32(offset).value_or(0); }
+    // The bytes [offset, offset + length); the caller has checked that they fit.
+    std::string_view Slice(uint64_t offset, uint64_t length) const {
+        return Data.substr(static_cast<size_t>(offset), static_cast<size_t>(length));
+    }
     uint64_t PointerOr0(uint64_t offset, size_t width) const {
         return Read(offset, width).value_or(0);
     }
@@ -128,7 +131,7 @@ DumpKind KindOf(uint32_t dumpType) {
 // each address has at most one answer and a lookup stays a binary search.
 class ModuleMap {
 public:
-    explicit ModuleMap(const std::vector<DumpModule>& modules) : Modules(modules) {
+    explicit ModuleMap(const std::vector<DumpModule>& modules) {
         std::vector<size_t> order(modules.size());
         for (size_t i = 0; i < modules.size(); ++i) {
             order[i] = i;
@@ -136,30 +139,31 @@ public:
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return modules[a].Base < modules[b].Base; });
         for (const size_t i : order) {
-            if (ByBase.empty() ||
-                modules[i].Base - modules[ByBase.back()].Base >= modules[ByBase.back()].Size) {
-                ByBase.push_back(i);
+            if (Bases.empty() || modules[i].Base >= Ends.back()) {
+                Bases.push_back(modules[i].Base);
+                Ends.push_back(modules[i].Base + modules[i].Size);
+                Index.push_back(i);
             }
         }
     }
 
     // Index of the module whose [Base, Base + Size) holds `address`.
     std::optional<size_t> Find(uint64_t address) const {
-        auto it = std::upper_bound(ByBase.begin(), ByBase.end(), address,
-                                   [&](uint64_t a, size_t i) { return a < Modules[i].Base; });
-        if (it == ByBase.begin()) {
+        if (Bases.empty() || address < Bases.front() || address >= Ends.back()) {
             return std::nullopt;
         }
-        const size_t i = *(it - 1);
-        if (address - Modules[i].Base < Modules[i].Size) {
-            return i;
+        const size_t k = static_cast<size_t>(std::upper_bound(Bases.begin(), Bases.end(), address) -
+                                             Bases.begin() - 1);
+        if (address < Ends[k]) {
+            return Index[k];
         }
         return std::nullopt;
     }
 
 private:
-    const std::vector<DumpModule>& Modules;
-    std::vector<size_t> ByBase;
+    std::vector<uint64_t> Bases; // sorted, and each range ends before the next begins
+    std::vector<uint64_t> Ends;
+    std::vector<size_t> Index;
 };
 
 struct Decoder {
@@ -395,29 +399,45 @@ struct Decoder {
                  " of " + std::to_string(size) + " bytes were scanned");
         }
         const ModuleMap map(Out.Modules);
-        std::map<size_t, std::pair<size_t, size_t>> hits; // module -> (count, first position)
+        // Per module: how often the stack points into it, and where first.
+        std::vector<size_t> count(Out.Modules.size(), 0);
+        std::vector<size_t> first(Out.Modules.size(), 0);
+        std::vector<bool> skip(Out.Modules.size());
+        for (size_t i = 0; i < Out.Modules.size(); ++i) {
+            skip[i] = IsKernelOrHal(Out.Modules[i].Name);
+        }
         const size_t step = H.PointerSize;
-        for (uint64_t at = 0; at + step <= stored; at += step) {
-            const uint64_t value = In.PointerOr0(stackAt + at, step);
+        const std::string_view region = In.Slice(stackAt, stored);
+        for (size_t at = 0; at + step <= region.size(); at += step) {
+            uint64_t value = 0;
+            for (size_t k = step; k-- > 0;) {
+                value = value << 8 | static_cast<uint8_t>(region[at + k]);
+            }
             if (value == 0) {
                 continue;
             }
             const auto i = map.Find(value);
-            if (!i || IsKernelOrHal(Out.Modules[*i].Name)) {
+            if (!i || skip[*i]) {
                 continue;
             }
-            auto [it, added] = hits.try_emplace(*i, 0, static_cast<size_t>(at));
-            ++it->second.first;
-        }
-        std::vector<std::pair<size_t, std::pair<size_t, size_t>>> ranked(hits.begin(), hits.end());
-        std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-            if (a.second.first != b.second.first) {
-                return a.second.first > b.second.first;
+            if (count[*i]++ == 0) {
+                first[*i] = at;
             }
-            return a.second.second < b.second.second;
+        }
+        std::vector<size_t> ranked;
+        for (size_t i = 0; i < count.size(); ++i) {
+            if (count[i] > 0) {
+                ranked.push_back(i);
+            }
+        }
+        std::sort(ranked.begin(), ranked.end(), [&](size_t a, size_t b) {
+            if (count[a] != count[b]) {
+                return count[a] > count[b];
+            }
+            return first[a] < first[b];
         });
-        for (const auto& r : ranked) {
-            Out.StackModules.push_back(Out.Modules[r.first].Name);
+        for (const size_t i : ranked) {
+            Out.StackModules.push_back(Out.Modules[i].Name);
         }
     }
 };

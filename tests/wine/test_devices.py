@@ -137,6 +137,40 @@ class RegistryRollbackTest(unittest.TestCase):
         self.assertEqual((roll[display], roll[keyboard]), ('False', 'False'))
 
 
+class SetupApiDoubleTest(unittest.TestCase):
+    """Windows 10 x64 reported (the property method), with tools/setupapi loaded in place of
+    SetupAPI and CfgMgr32: three devices with node states Wine's own setup API never gives."""
+
+    # Instance ID -> (Plug, Prob, Stat, Roll), as the double describes its devices.
+    EXPECTED = {
+        r'ROOT\ACME_ROLLBACK\0000': ('True', '0', '0', 'True'),
+        # Not present: no problem number, and the rollback check is not made at all.
+        r'ROOT\ACME_REMOVED\0000': ('False', '0', '0', 'False'),
+        r'ROOT\ACME_PROBLEM\0000': ('True', '28', '3', 'False'),
+    }
+
+    def test_node_status_install_state_and_rollback(self):
+        # Guards: a rollback check that always says false (or ignores the strong name's first
+        # piece), the plug state and problem number taken from the wrong status fields, the
+        # install state left out, and the check made for a device that is not present.
+        m = Machine()
+        system = r'C:\windows\syswow64' if harness.peinfo.PeFile(
+            harness.build_file(harness.TOOL_EXE)).machine == harness.peinfo.MACHINE_I386 \
+            else r'C:\windows\system32'
+        for name in ('setupapi.dll', 'cfgmgr32.dll'):
+            m.build_output(system + '\\' + name, 'tools', 'SetupApiDouble.dll')
+        with harness.Prefix(m, name='devices-double') as px:
+            px.env['WINEDLLOVERRIDES'] += ';setupapi,cfgmgr32=n'
+            px.run_tool()
+            data = harness.archive_read(px.archive_path(), 'DeviceList.txt')
+        blocks = blocks_of(data[2:].decode('utf-16-le'))
+        found = {field(b, ' Inst = '): tuple(field(b, label) for label in
+                                             (' Plug = ', ' Prob = ', ' Stat = ', ' Roll = '))
+                 for b in blocks}
+        self.assertEqual(found, self.EXPECTED)
+        self.assertEqual([field(b, ' Inst = ') for b in blocks], list(self.EXPECTED))
+
+
 class UnopenableDeviceSetTest(unittest.TestCase):
     def test_missing_setup_library_leaves_the_byte_order_mark_alone(self):
         # With SetupAPI.dll unloadable every slot of the binding is empty, so opening the device

@@ -168,6 +168,15 @@ async function runJob(browser, job, index) {
   }
   const pageAddress = pageUrl.split("#")[0];
   view.pageRequests = requests.filter((url) => url.split("#")[0] === pageAddress);
+  if (job.savePage && view.saveEnabled) {
+    const folder = downloads + "-page";
+    mkdirSync(folder, { recursive: true });
+    await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder,
+      browserContextId: context.id });
+    await page.click("#save-page");
+    const saved = await waitForDownload(folder, 10000);
+    view.savedPage = saved ? readFileSync(saved, "utf8") : null;
+  }
   view.requests = requests.filter((url) => url.split("#")[0] !== pageAddress);
   view.console = console_;
   if (job.processMemory) view.rendererPeakKb = rendererPeakKb(browser.process().pid);

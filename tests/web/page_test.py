@@ -126,6 +126,10 @@ class Page(unittest.TestCase):
             code, out, err = run(name, cwd=f)
             assert code == 2 and err.startswith("pvtriage: "), (name, code, err)
             cls.sentences[name] = err[len("pvtriage: "):].rstrip("\n")
+        code, _, err = run("--html", "tool.html", "tool.zip", cwd=f)
+        assert code == 0, err
+        with open(os.path.join(f, "tool.html"), encoding="utf-8") as page:
+            cls.native_page = page.read()
         code, cls.diff_text, err = run("pv_info_20240402_i.zip", "pv_info_20240409_i.zip", cwd=f)
         assert code == 0, err
 
@@ -136,7 +140,8 @@ class Page(unittest.TestCase):
         threading.Thread(target=cls.server.serve_forever, daemon=True).start()
         base = f"http://127.0.0.1:{cls.server.server_address[1]}/index.html"
 
-        jobs = [{"name": n, "files": [p], "save": True} for n, p in cls.readable.items()]
+        jobs = [{"name": n, "files": [p], "save": True, "savePage": n == "tool.zip"}
+                for n, p in cls.readable.items()]
         jobs += [{"name": n, "files": [p]} for n, p in cls.unreadable.items()]
         jobs.append({"name": "dropped", "files": [cls.readable["pv_info_20240402_i.zip"]], "drop": True,
                      "screenshot": os.path.join(f, "dropped.png")})
@@ -194,6 +199,10 @@ class Page(unittest.TestCase):
                 self.assertEqual(self.results[name]["savedJson"], self.native[name])
         self.assertEqual(self.results["url"]["savedJson"], self.native["tool.zip"])
 
+    def test_saved_page_is_the_native_html(self):
+        # "Save page" must hand over the page the command line writes, not the live view.
+        self.assertEqual(self.results["tool.zip"]["savedPage"], self.native_page)
+
     def test_two_archives_give_the_native_comparison(self):
         result = self.results["comparison"]
         self.assertEqual(result["state"], "shown", result)
@@ -222,6 +231,9 @@ class Page(unittest.TestCase):
         self.assertNotIn("http", policy)
         self.assertNotIn("'unsafe-eval'", policy)
         self.assertNotIn("<script src", html)
+        # No other host anywhere: no code or link of the page names one.
+        self.assertNotIn("http://", html)
+        self.assertNotIn("https://", html)
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):

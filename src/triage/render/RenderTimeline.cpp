@@ -411,10 +411,13 @@ Timeline Draw(const Triage& facts, const RenderContext& context,
             svg += "<path d=\"M" + Number(x) + " " + std::to_string(middle - 11) +
                    " l11 11 l-11 11 l-11 -11 z\" fill=\"" + std::string(TimelineCrashColour) +
                    "\">" + title + "</path>\n";
-            // The close-up names the crash beside its mark.
-            if (closeUp && !event.Label.empty())
-                svg += "<text x=\"" + Number(x + 14) + "\" y=\"" + std::to_string(middle + 4) +
+            // The close-up names the crash beside its mark, on the side with room for it.
+            if (closeUp && !event.Label.empty()) {
+                const bool left = x > Width / 2.0;
+                svg += "<text x=\"" + Number(left ? x - 14 : x + 14) + "\" y=\"" +
+                       std::to_string(middle + 4) + "\" text-anchor=\"" + (left ? "end" : "start") +
                        "\" class=\"crashname\">" + HtmlText(event.Label) + "</text>\n";
+            }
             break;
         case LogLane: {
             const double left = segment->X(event.Time);

@@ -384,6 +384,10 @@ class Prefix:
         os.rmdir(self.path)
         try:
             _copy_prefix(TEMPLATE, self.path)
+            # A machine's changes to the prefix itself (drives, registry files) land before any
+            # Wine process starts: Wine's services read them once, when they start.
+            for setup in getattr(self.machine, 'before_start', ()):
+                setup(self)
             self._xvfb = Display()
             self.display = self._xvfb.name
             self.env = dict(os.environ, WINEPREFIX=self.path, DISPLAY=self.display, **_BASE_ENV)

@@ -11,6 +11,8 @@ import harness
 from machine import LOG_FOLDER, Machine
 import seed_sysinfo
 
+PRODUCT_KEY = r'HKLM\SOFTWARE\Orvix\Plenvia'
+
 FACT_LABELS = ['Operating System : ', 'Locale-Language  : ', 'Time Zone        : ',
                'Computer Name    : ', 'User Name        : ', 'Administrator    : ',
                'Processors       : ', 'Display Mode     : ', 'System Up Time   : ',
@@ -102,22 +104,19 @@ CDROM_DRIVE = 'e'
 
 
 def add_cdrom_drive(px):
+    """Before the prefix starts: drive E: a CD drive of Wine's mount manager (its folder empty)."""
     folder = os.path.join(px.path, 'cdrom-e')
     os.makedirs(folder, exist_ok=True)
     link = os.path.join(px.path, 'dosdevices', CDROM_DRIVE + ':')
     if os.path.lexists(link):
         os.unlink(link)
     os.symlink(folder, link)
-    px.wine(['reg', 'add', r'HKLM\Software\Wine\Drives', '/v', CDROM_DRIVE + ':', '/d', 'cdrom',
-             '/f'])
-    # Wine's mount manager reads its drives when it starts: start the prefix's processes again.
-    harness._run(['wineserver', '-k'], px.env, check=False)
-    harness._run(['wineserver', '-p60'], px.env)
+    with open(os.path.join(px.path, 'system.reg'), 'a') as f:
+        f.write('\n[Software\\\\Wine\\\\Drives] 1700000000\n"%s:"="cdrom"\n' % CDROM_DRIVE)
 
 
 def prepare_seeded(px):
     seed_sysinfo.install_services(px)
-    add_cdrom_drive(px)
 
 
 class SeededMachineTest(unittest.TestCase):
@@ -125,6 +124,11 @@ class SeededMachineTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         m = seed_sysinfo.seed(Machine(), user_wow64=True)
+        m.before_start = [add_cdrom_drive]
+        # Installed before the newest crash (32-bit view); the native view's later date is a
+        # decoy that would hide the crash time.
+        m.reg(PRODUCT_KEY, 'InstDate', 'REG_DWORD', 45292)             # 1 January 2024
+        m.reg(PRODUCT_KEY, 'InstDate', 'REG_DWORD', 46000, view=64)    # 9 December 2025
         cls.data, cls.members, cls.dumps, cls.facts = run_and_read(m, before_run=prepare_seeded)
         cls.text = cls.data[2:].decode('utf-16-le')
         cls.lines = cls.text.split('\r\n')[:-1]

@@ -10,7 +10,8 @@ namespace pv {
 
 class TPrivateFolder {
 public:
-    // Creates a new private folder in `tempFolder` (a folder value); none when that fails.
+    // Creates a new private folder in `tempFolder` (a folder value); none when that fails, and
+    // then no folder of ours is left there.
     static std::optional<TPrivateFolder> Create(const std::u16string& tempFolder);
 
     TPrivateFolder(TPrivateFolder&&) = default;
@@ -30,11 +31,12 @@ private:
 };
 
 // Removes the private folders an interrupted run left in `tempFolder`. Only plain folders named
-// like ours that resolve to themselves are touched, and in them only regular single-link files.
+// like ours that resolve as requested below the temporary folder's resolved root are touched, and
+// in them only regular single-link files.
 void RemoveLeftoverFolders(const std::u16string& tempFolder);
 
-// Deletes a regular single-link file whose handle resolves to `path` itself, clearing its
-// read-only flag first. False when the file is anything else or could not be deleted.
+// Deletes a regular single-link file whose handle resolves as requested (ResolvesAsRequested),
+// clearing its read-only flag first. False when the file is anything else or could not be deleted.
 bool DeleteOwnFile(const std::u16string& path);
 
 // The user's temporary folder in its long form, ending in a backslash; empty when unknown.

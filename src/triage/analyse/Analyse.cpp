@@ -209,9 +209,16 @@ void AddFaultingDriverFindings(const Triage& f, std::vector<Finding>& out) {
             if (d.Installed) {
                 text += ", installed on " + FormatLocalTime(*d.Installed) + " UTC";
             }
+            if (c.Driver.UpdatePoint) {
+                const RestorePoint& p = f.System.RestorePoints[*c.Driver.UpdatePoint];
+                text += ", restore point \"" + p.Description + "\" of " + p.TimeText;
+                evidence.push_back(p.Where);
+            }
             text += d.Rollback ? "; the previous driver can be rolled back to"
                                : "; no previous driver to roll back to is recorded";
-            evidence.push_back(f.Installs[*c.Driver.Install].Where);
+            if (c.Driver.Install) {
+                evidence.push_back(f.Installs[*c.Driver.Install].Where);
+            }
             evidence.push_back(d.Where);
         } else if (!IsKernelOrHal(fault.Name)) {
             text += "; no install in the archive names this file, so its device is not known";

@@ -148,6 +148,30 @@ std::string BaseName(std::string_view file) {
     return std::string(dot == std::string_view::npos ? file : file.substr(0, dot));
 }
 
+std::string_view FirstWord(std::string_view text) {
+    text = TrimText(text);
+    return text.substr(0, text.find_first_of(" ,.("));
+}
+
+// The newest restore point "... driver update: <device name>" of this device.
+std::optional<size_t> DriverUpdatePoint(const Triage& facts, const Device& device) {
+    constexpr std::string_view kUpdate = "driver update: ";
+    if (device.Name.empty()) {
+        return std::nullopt;
+    }
+    std::optional<size_t> found;
+    for (size_t i = 0; i < facts.System.RestorePoints.size(); ++i) {
+        const std::string& text = facts.System.RestorePoints[i].Description;
+        const size_t at = FindNoCase(text, kUpdate);
+        if (at != std::string::npos &&
+            EqualsNoCase(TrimText(std::string_view(text).substr(at + kUpdate.size())),
+                         device.Name)) {
+            found = i;
+        }
+    }
+    return found;
+}
+
 // The faulting module of a crash's dump joined to what the archive knows of it: the driver
 // service of the same base name, and the device whose install section names the file.
 void LinkCrashDriver(Triage& facts, CrashLink& crash) {
@@ -166,6 +190,9 @@ void LinkCrashDriver(Triage& facts, CrashLink& crash) {
         }
     }
     const std::string file = LowerText(faulting->Name);
+    const auto done = [&] {
+        crash.Driver.UpdatePoint = DriverUpdatePoint(facts, facts.Devices[*crash.Driver.Device]);
+    };
     for (size_t k = facts.Installs.size(); k-- > 0;) {
         const InstallSection& s = facts.Installs[k];
         const auto named = std::find(s.DriverFiles.begin(), s.DriverFiles.end(), file);
@@ -181,8 +208,33 @@ void LinkCrashDriver(Triage& facts, CrashLink& crash) {
                     std::to_string(
                         s.DriverFileLines[static_cast<size_t>(named - s.DriverFiles.begin())]) +
                     " names " + file + " in the install of " + s.Device;
+                done();
                 return;
             }
+        }
+    }
+    // No install names the file. A device is taken only when two facts point at it: the
+    // service's display name holds the device's provider (its first word), and a restore point
+    // records a driver update of that very device.
+    if (!crash.Driver.Service) {
+        return;
+    }
+    const DriverService& service = facts.System.Drivers[*crash.Driver.Service];
+    for (size_t d = 0; d < facts.Devices.size(); ++d) {
+        const Device& device = facts.Devices[d];
+        const std::string_view provider = FirstWord(device.Provider);
+        if (provider.size() < 3 || FindNoCase(service.DisplayName, provider) == std::string::npos) {
+            continue;
+        }
+        if (const auto point = DriverUpdatePoint(facts, device)) {
+            const RestorePoint& p = facts.System.RestorePoints[*point];
+            crash.Driver.Device = d;
+            crash.Driver.UpdatePoint = point;
+            crash.Driver.DeviceMatch =
+                "by name only: the service's display name names its provider " +
+                std::string(provider) + ", and the restore point of " + p.TimeText + " \"" +
+                p.Description + "\" updated it";
+            return;
         }
     }
 }

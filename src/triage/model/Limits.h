@@ -17,6 +17,7 @@ inline constexpr size_t kMaxDumps = 256;
 // Lines of the system report's Drivers section, and driver files named by one install section.
 inline constexpr size_t kMaxDriverServices = 10'000;
 inline constexpr size_t kMaxDriverFilesPerSection = 64;
+inline constexpr size_t kMaxRestorePoints = 1'000;
 // Devices linked to one crash, newest installs first.
 inline constexpr size_t kMaxInstallsPerCrash = 1'000;
 // Beyond this, hosts-file entries are kept only when they name one of the maker's hosts.

@@ -47,6 +47,14 @@ struct DriverService {
     Evidence Where;
 };
 
+// A line of the system report's System Restore section: "time | description | type".
+struct RestorePoint {
+    std::string TimeText;
+    std::string Description;
+    std::string Type;
+    Evidence Where;
+};
+
 struct SystemFacts {
     bool Present = false; // SystemInfo.txt was read
     std::string Os;
@@ -59,6 +67,7 @@ struct SystemFacts {
     std::vector<Volume> Volumes;
     std::vector<std::string> Programs;
     std::vector<DriverService> Drivers;
+    std::vector<RestorePoint> RestorePoints;
     std::optional<int> UtcOffsetMinutes; // from the Time Zone line: local time minus UTC
     Evidence BsodWhere;
     Evidence LogWhere;
@@ -166,6 +175,8 @@ struct CrashDriver {
     std::optional<size_t> Device;  // index into Triage::Devices
     std::optional<size_t> Install; // index into Triage::Installs: the section naming it
     std::string DeviceMatch;       // how the device was found, as a sentence fragment
+    // The device's newest "... driver update: <device>" restore point (SystemFacts index).
+    std::optional<size_t> UpdatePoint;
 };
 
 // A crash and the devices whose driver was installed within the window before it.

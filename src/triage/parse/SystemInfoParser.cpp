@@ -119,6 +119,21 @@ std::optional<DriverService> ReadDriverLine(std::string_view line) {
         std::string(line.substr(1, close - 1)), std::string(TrimText(line.substr(close + 1))), {}};
 }
 
+// "2024-03-02 08:00:30 | Plenvia driver update: Acme Audio | 10"; the description may itself
+// hold " | ", so the time is cut from the left and the type from the right.
+std::optional<RestorePoint> ReadRestoreLine(std::string_view line) {
+    line = TrimText(line);
+    const size_t first = line.find(" | ");
+    const size_t last = line.rfind(" | ");
+    if (first == std::string_view::npos || last == first) {
+        return std::nullopt;
+    }
+    return RestorePoint{std::string(line.substr(0, first)),
+                        std::string(line.substr(first + 3, last - first - 3)),
+                        std::string(line.substr(last + 3)),
+                        {}};
+}
+
 } // namespace
 
 SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
@@ -132,6 +147,7 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
     bool volumesCut = false;
     bool programsCut = false;
     bool driversCut = false;
+    bool restoreCut = false;
     for (size_t i = 0; i < text.LineCount(); ++i) {
         const std::string_view line = text.Line(i);
         const Evidence where{member, static_cast<int>(i) + 1};
@@ -196,6 +212,16 @@ SystemFacts ParseSystemInfo(std::string_view bytes, const std::string& member,
             } else if (auto driver = ReadDriverLine(line)) {
                 driver->Where = where;
                 facts.Drivers.push_back(std::move(*driver));
+            }
+        } else if (section == "System Restore") {
+            if (facts.RestorePoints.size() >= kMaxRestorePoints) {
+                if (!restoreCut) {
+                    NoteLimit(notes, member, where.Line, "restore points", kMaxRestorePoints);
+                    restoreCut = true;
+                }
+            } else if (auto point = ReadRestoreLine(line)) {
+                point->Where = where;
+                facts.RestorePoints.push_back(std::move(*point));
             }
         } else if (section == "Processes" && windowsDrive.empty()) {
             windowsDrive = WindowsDriveOf(line);

@@ -14,7 +14,9 @@ constexpr const char* kInstance = "PCI\\VEN_10DE&DEV_1C03\\4&1A2B3C4D&0&0008";
 // 2025-12-10 10:07:14 UTC, the synthesised dump's own time.
 constexpr int64_t kDumpTime = 1'765'361'234;
 
-std::string SystemInfo(const std::string& zone, const std::string& bsod, bool service) {
+std::string SystemInfo(const std::string& zone, const std::string& bsod, bool service,
+                       const std::string& display = "nvlddmkm",
+                       const std::vector<std::string>& restore = {}) {
     std::vector<std::string> lines = {"===== System =====",
                                       "",
                                       "Locale-Language  : en-US",
@@ -25,8 +27,10 @@ std::string SystemInfo(const std::string& zone, const std::string& bsod, bool se
                                       "",
                                       "[NDIS] NDIS"};
     if (service) {
-        lines.push_back("[nvlddmkm] nvlddmkm");
+        lines.push_back("[nvlddmkm] " + display);
     }
+    lines.insert(lines.end(), {"", "===== System Restore =====", ""});
+    lines.insert(lines.end(), restore.begin(), restore.end());
     return Utf16Report(lines);
 }
 
@@ -44,6 +48,8 @@ struct Archive {
     std::string Bsod = "12/10/2025 11:07:14 AM"; // the dump's time in UTC+1
     bool Service = true;
     std::string LogFile = "nvlddmkm.sys";
+    std::string Display = "nvlddmkm";
+    std::vector<std::string> Restore;
     std::string Dump = BuildDump(DisplayDriverCrash()).Bytes;
 
     std::vector<Member> Members() const {
@@ -59,7 +65,7 @@ struct Archive {
             m.Bytes = std::move(bytes);
             return m;
         };
-        return {member("SystemInfo.txt", SystemInfo(Zone, Bsod, Service)),
+        return {member("SystemInfo.txt", SystemInfo(Zone, Bsod, Service, Display, Restore)),
                 member("DeviceList.txt", DeviceListReport({gpu})),
                 member("AppData/Logs/Install/setupapi.dev.log", SetupApiLog(kInstance, LogFile)),
                 member(kDump, Dump)};
@@ -178,6 +184,42 @@ TEST(CrashDump, DamagedAndForeignDumps) {
     EXPECT_EQ(user.DumpFiles[0].Decoded.Kind, DumpKind::UserMinidump);
     ASSERT_EQ(user.Crashes.size(), 1u) << "only BSOD Time";
     EXPECT_FALSE(user.Crashes[0].DumpFile);
+}
+
+// Guards the second way to a device: with no install naming the file, the device is taken only
+// when the service's display name holds its provider and a restore point updated it; either
+// fact alone is not enough.
+TEST(CrashDump, ByNameOnlyNeedsProviderAndRestorePoint) {
+    const std::string point = "2025-12-09 07:59:00 | Plenvia driver update: NVIDIA GeForce GTX "
+                              "1060 | 10";
+    Archive a;
+    a.LogFile = "other.sys";
+    a.Display = "Acme Display Kernel Driver";
+    a.Restore = {point};
+    const Triage t = a.Read();
+    ASSERT_TRUE(t.Crashes[0].Driver.Device);
+    EXPECT_EQ(t.Crashes[0].Driver.DeviceMatch,
+              "by name only: the service's display name names its provider Acme, and the restore "
+              "point of 2025-12-09 07:59:00 \"Plenvia driver update: NVIDIA GeForce GTX 1060\" "
+              "updated it");
+    const Finding* f = Find(t, "crash.faulting_driver");
+    ASSERT_TRUE(f);
+    EXPECT_NE(f->Text.find("restore point \"Plenvia driver update: NVIDIA GeForce GTX 1060\" of "
+                           "2025-12-09 07:59:00"),
+              std::string::npos)
+        << f->Text;
+
+    Archive noPoint = a;
+    noPoint.Restore = {"2025-12-09 07:59:00 | Plenvia driver update: Other Device | 10"};
+    EXPECT_FALSE(noPoint.Read().Crashes[0].Driver.Device);
+    Archive otherProvider = a;
+    otherProvider.Display = "Contoso Display Driver";
+    EXPECT_FALSE(otherProvider.Read().Crashes[0].Driver.Device);
+
+    // With the install naming the file, the restore point is named beside it.
+    Archive both;
+    both.Restore = {point};
+    EXPECT_TRUE(both.Read().Crashes[0].Driver.UpdatePoint);
 }
 
 // Guards the report lines the joins read: the zone's offset and the Drivers section.

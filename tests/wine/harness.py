@@ -538,7 +538,8 @@ class Prefix:
 
     def run_tool(self, press=True, close_mid_job=None, hold_job_ms=None, exe=None, exe_dir=None,
                  cwd=None, actions=(), on_window=None, on_message=None, screenshot=None,
-                 message_screenshot=None, timeout=120, check=True, driver=None):
+                 message_screenshot=None, timeout=120, check=True, driver=None,
+                 on_signal=None):
         """Runs the exe through the UI driver and returns its JSON report as a dict.
 
         press=True: click btnSave, sample lblWaiting/btnSave, read the "Completed" message,
@@ -559,6 +560,7 @@ class Prefix:
         screenshot / message_screenshot: names of PNGs taken at those moments (out/screenshots).
         check: raise AssertionError when the driver reports a failure.
         driver: Unix path of the UI driver to use (default: the one of this prefix's build).
+        on_signal: {NAME: func(px)} called when a 'wait-signal NAME' action is reached.
         """
         if exe is None:
             exe = self.install_tool(exe_dir)
@@ -573,6 +575,8 @@ class Prefix:
         cmd = [driver, '--timeout', str(timeout), '--signal-dir', self.win_path(signals)]
         for stage in pauses:
             cmd += ['--pause-at', stage]
+        for stage, func in (on_signal or {}).items():
+            pauses[stage] = (func, None)
         if hold_job_ms:
             cmd += ['--hold-job', str(int(hold_job_ms))]
         if cwd:

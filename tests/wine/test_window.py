@@ -8,7 +8,7 @@ import unittest
 
 import harness
 from default_machine import default_machine
-from machine import PRODUCT_USER
+from machine import Machine, PRODUCT_USER
 
 WS_MAXIMIZEBOX = 0x00010000
 WS_MINIMIZEBOX = 0x00020000
@@ -138,6 +138,54 @@ class SettingsFileTest(unittest.TestCase):
             px.run_tool(press=False, on_window=lambda p: seen.update(
                 made=os.path.isdir(folder)))
             self.assertTrue(seen['made'])
+
+
+
+class HoveredLinkTest(unittest.TestCase):
+    """The link while the pointer is on it, in a screenshot taken then."""
+
+    @classmethod
+    def setUpClass(cls):
+        import test_label as tl
+        cls.tl = tl
+        with harness.Prefix(Machine(), name='window-hover') as px:
+            first = {}
+            res = px.run_tool(press=False,
+                              on_window=lambda p: first.update(png=p.screenshot('hover-before')))
+            left, top, width, height = res['window']['rect']
+            cw, ch = res['window']['client']
+            cls.origin = (left + (width - cw) // 2, top + (height - ch) - (width - cw) // 2)
+            x, y, w, h = tl.LABEL
+            cls.row, cls.first, cls.last = tl.find_link(
+                tl.pixels(first['png'], cls.origin[0] + x, cls.origin[1] + y, w, h))
+            cls.point = (x + (cls.first + cls.last) // 2, y + cls.row - 4)
+            shots = {}
+
+            def shoot(name):
+                def take(p):
+                    shots[name] = p.screenshot('hover-' + name)
+                return take
+            cls.res = px.run_tool(press=False, actions=[
+                'hover', '5', '120', 'wait-signal', 'away',
+                'hover', str(cls.point[0]), str(cls.point[1]), 'wait-signal', 'link'],
+                on_signal={'away': shoot('away'), 'link': shoot('link')})
+            cls.shots = shots
+            colour = px.wine(['reg', 'query', r'HKCU\Control Panel\Colors', '/v',
+                              'HotTrackingColor']).stdout.decode().split('REG_SZ')[1].split()
+            cls.hot_light = tuple(int(c) for c in colour)
+
+    def underline(self, png):
+        x, y, w, h = self.tl.LABEL
+        rows = self.tl.pixels(png, self.origin[0] + x, self.origin[1] + y, w, h)
+        return set(rows[self.row][self.first:self.last + 1])
+
+    def test_link_takes_the_hot_light_colour_while_hovered(self):
+        # Guards: the hover font's colour not applied (or another system colour taken).
+        self.assertNotEqual(self.hot_light, self.tl.WINDOW_TEXT)
+        self.assertEqual(self.underline(self.shots['link']), {self.hot_light},
+                         self.shots['link'])
+        self.assertEqual(self.underline(self.shots['away']), {self.tl.WINDOW_TEXT},
+                         self.shots['away'])
 
 
 if __name__ == '__main__':

@@ -550,6 +550,7 @@ class Prefix:
           pointer_at_start[x,y] (the driver parks the pointer at the screen's corner before it
           starts the tool, so nothing is drawn hovered unless an action moves it).
         press=False: only the window is reported; then it is closed (WM_CLOSE).
+        press='double-press': as press=True with two clicks posted at once.
         close_mid_job=MS: press, close the window MS ms later; keys message_box_seen,
           process_ended, close_to_exit_ms.
         hold_job_ms=MS: threads the tool starts after the press stay suspended for MS ms (until
@@ -586,7 +587,7 @@ class Prefix:
         if close_mid_job is not None:
             cmd += ['close-mid-job', str(int(close_mid_job))]
         elif press:
-            cmd.append('press')
+            cmd.append(press if isinstance(press, str) else 'press')
         else:
             cmd.append('close')
         out_file = tempfile.TemporaryFile()

@@ -79,6 +79,16 @@ class WindowTest(unittest.TestCase):
         self.assertTrue(res['process_ended'])
         self.assertEqual(res['exit_code'], 0)
 
+    def test_two_quick_clicks_start_one_job(self):
+        # Guards: the second click of a quick double click starting a second report job. The
+        # threads the tool starts after the press are held for a while; a second job would add
+        # its own worker to them.
+        single = self.px.run_tool(hold_job_ms=HOLD_MS)
+        double = self.px.run_tool(press='double-press', hold_job_ms=HOLD_MS)
+        self.assertGreater(single['threads_held'], 0)
+        self.assertEqual(double['threads_held'], single['threads_held'])
+        self.assertEqual(double['message']['text'], completion_text(dt.date.today()))
+
     def test_animation_frames_appear_in_order(self):
         res = self.px.run_tool(hold_job_ms=ANIMATION_HOLD_MS)
         frames = res['frames']

@@ -11,7 +11,6 @@ find_program(PV_NPM npm REQUIRED)
 if(EXISTS /usr/share/nodejs AND NOT "$ENV{NODE_PATH}" MATCHES "/usr/share/nodejs")
   set(ENV{NODE_PATH} "/usr/share/nodejs")
 endif()
-set(PV_EMCC_ENV ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
 
 add_compile_options(-fexceptions)

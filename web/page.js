@@ -279,6 +279,7 @@
       document.body.dataset.coreBytes = String(core.HEAPU8.length);
       document.body.dataset.state = "shown";
     } catch (error) {
+      console.error(error && error.stack ? error.stack : String(error));
       showError("", "The page could not read the archive: " + (error && error.message) + ".");
       document.body.dataset.state = "error";
       status("");

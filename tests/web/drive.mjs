@@ -150,8 +150,14 @@ async function runJob(browser, job, index) {
     if (job.drop) await drop(cdp, job.files);
     else await (await page.$("#file")).uploadFile(...job.files);
   }
-  const state = await waitFor(page, (s) => s === "shown" || s === "error", job.timeoutMs || 120000);
+  let state = await waitFor(page, (s) => s === "shown" || s === "error", job.timeoutMs || 120000);
   const shownAfterMs = Date.now() - started;
+  if (job.then) {
+    // A second archive given after the first is shown: the page compares the two.
+    await page.evaluate(() => { document.body.dataset.state = "waiting"; });
+    await (await page.$("#file")).uploadFile(...job.then);
+    state = await waitFor(page, (s) => s === "shown" || s === "error", job.timeoutMs || 120000);
+  }
   sampling = false;
   await sampler;
   const view = await readView(page);

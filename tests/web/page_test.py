@@ -148,6 +148,9 @@ class Page(unittest.TestCase):
         # Dropped together, newest first: the page orders them by name.
         jobs.append({"name": "comparison", "files": [cls.readable["pv_info_20240409_i.zip"],
                                                      cls.readable["pv_info_20240402_i.zip"]]})
+        jobs.append({"name": "one after the other",
+                     "files": [cls.readable["pv_info_20240402_i.zip"]],
+                     "then": [cls.readable["pv_info_20240409_i.zip"]]})
         jobs.append({"name": "url", "base": base, "url": "tool.zip", "save": True})
         results = drive(jobs, f)
         cls.results = {job["name"]: result for job, result in zip(jobs, results)}
@@ -207,6 +210,12 @@ class Page(unittest.TestCase):
         result = self.results["comparison"]
         self.assertEqual(result["state"], "shown", result)
         self.assertEqual(result["comparison"], self.diff_text)
+
+    def test_an_archive_after_another_gives_the_comparison(self):
+        result = self.results["one after the other"]
+        self.assertEqual(result["state"], "shown", result)
+        self.assertEqual(result["comparison"], self.diff_text)
+        self.assertEqual(result["findings"], self.native_findings("pv_info_20240409_i.zip"))
 
     def test_a_drop_reads_the_archive(self):
         result = self.results["dropped"]

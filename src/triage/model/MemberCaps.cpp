@@ -37,15 +37,20 @@ bool IsParsedMember(std::string_view name) {
     for (std::string_view report : ParsedReports)
         if (SameName(name, report))
             return true;
-    // Crash dumps at the top level, but the product's own: the core decodes them.
-    if (name.size() > DumpSuffix.size() && name.find_first_of("/\\") == std::string_view::npos &&
-        SameName(name.substr(name.size() - DumpSuffix.size()), DumpSuffix))
-        return !SameName(name, ProductDump);
+    if (IsDumpMember(name))
+        return true;
     // FileList.txt, FileList_beta.txt, FileList_lumen3.txt, ...: top level only.
     return name.size() >= FileListPrefix.size() + FileListSuffix.size() &&
            SameName(name.substr(0, FileListPrefix.size()), FileListPrefix) &&
            SameName(name.substr(name.size() - FileListSuffix.size()), FileListSuffix) &&
            name.find_first_of("/\\") == std::string_view::npos;
+}
+
+// Crash dumps at the top level, but the product's own: the core decodes them.
+bool IsDumpMember(std::string_view name) {
+    return name.size() > DumpSuffix.size() && name.find_first_of("/\\") == std::string_view::npos &&
+           SameName(name.substr(name.size() - DumpSuffix.size()), DumpSuffix) &&
+           !SameName(name, ProductDump);
 }
 
 } // namespace pv::triage

@@ -18,6 +18,7 @@ std::vector<Member> LoadMembers(const Archive& archive, bool verify, const LoadL
     if (verify)
         verifyBuffer = std::make_unique<char[]>(VerifyBufferSize);
     uint64_t total = 0;
+    uint64_t dumpTotal = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const ArchiveMember& entry = entries[i];
         Member member;
@@ -25,11 +26,14 @@ std::vector<Member> LoadMembers(const Archive& archive, bool verify, const LoadL
         member.Modified = entry.Modified;
         member.Size = entry.Size;
         if (IsParsedMember(entry.Name)) {
-            const uint64_t room = total < limits.TotalCap ? limits.TotalCap - total : 0;
+            const bool dump = IsDumpMember(entry.Name);
+            uint64_t& used = dump ? dumpTotal : total;
+            const uint64_t cap = dump ? limits.DumpTotalCap : limits.TotalCap;
+            const uint64_t room = used < cap ? cap - used : 0;
             MemberRead read = archive.Read(i, std::min(limits.MemberCap, room));
             member.OverCap = read.Status == ReadStatus::OverCap;
             member.Damaged = read.Status == ReadStatus::Damaged;
-            total += read.Bytes.size();
+            used += read.Bytes.size();
             member.Bytes = std::move(read.Bytes);
         } else if (verify) {
             member.Damaged =

@@ -88,6 +88,21 @@ TEST(ArchiveLoad, ADamagedReportKeepsWhatWasReadBeforeTheFault) {
     EXPECT_EQ(members[0].Bytes.size(), 3000u);
 }
 
+// Guards the reports against dumps packed before them: dumps have a running total of their own.
+TEST(ArchiveLoad, DumpsNeverCrowdOutAReport) {
+    const auto loaded = Open({{"030124-1-01.dmp", std::string(300, 'a')},
+                              {"031524-1-01.dmp", std::string(300, 'b')},
+                              {"SystemInfo.txt", std::string(400, 's')}});
+    LoadLimits limits;
+    limits.TotalCap = 450;
+    limits.DumpTotalCap = 450;
+    const std::vector<Member> members = LoadMembers(*loaded->Opened, false, limits);
+    EXPECT_EQ(members[0].Bytes.size(), 300u);
+    EXPECT_TRUE(members[1].OverCap) << "past the dumps' own total";
+    EXPECT_FALSE(members[2].OverCap) << "the dumps do not count against the reports";
+    EXPECT_EQ(members[2].Bytes.size(), 400u);
+}
+
 TEST(ArchiveLoad, ReportsPastEitherCapAreMarkedAndNotRead) {
     const auto loaded = Open({{"SystemInfo.txt", std::string(600, 's')},
                               {"DeviceList.txt", std::string(300, 'd')},

@@ -76,6 +76,9 @@ class DecodedDump(Folder):
             "code": "0x1000007E", "name": "SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M",
             "parameters": ["0xFFFFFFFFC0000005", "0xFFFFF80512A4334C", "0xFFFFCC83FB572208",
                            "0xFFFFCC83FB571A50"]})
+        self.assertEqual(entry["exception"], {"code": "0xC0000005", "name": "access violation",
+                                              "address": "0xFFFFF80512A4334C"})
+        self.assertEqual(entry["instruction_pointer"], "0xFFFFF80512A4334C")
         self.assertEqual(entry["faulting_module"]["name"], "nvlddmkm.sys")
         self.assertEqual(entry["faulting_module"]["offset"], "0x334C")
         self.assertEqual(entry["faulting_module"]["path"],

@@ -147,6 +147,21 @@ void WriteDecodedDump(JsonWriter& json, const DumpFile* file) {
     } else {
         json.Null();
     }
+    json.Key("exception");
+    if (kernel && d->ExceptionCode != 0) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", d->ExceptionCode);
+        json.BeginObject();
+        json.Key("code").String(code);
+        json.Key("name").StringOrNull(ExceptionCodeName(d->ExceptionCode));
+        json.Key("address").String(HexText(d->ExceptionAddress));
+        json.EndObject();
+    } else {
+        json.Null();
+    }
+    json.Key("instruction_pointer")
+        .StringOrNull(kernel && d->InstructionPointer ? HexText(*d->InstructionPointer)
+                                                      : std::string());
     json.Key("faulting_module");
     if (d && d->Faulting) {
         json.BeginObject();

@@ -40,9 +40,12 @@ private:
     TFontData font_;
 };
 
-inline void ExerciseMarkup(const uint8_t* data, size_t size) {
+// Returns what the run drew and hit: the characters painted and, per hit-test probe, the anchor
+// found (-1 none), so a replay can tell one run from another.
+inline std::vector<long> ExerciseMarkup(const uint8_t* data, size_t size) {
+    std::vector<long> trace;
     if (size < 2) {
-        return;
+        return trace;
     }
     const uint8_t flags = data[0];
     const int width = data[1];
@@ -87,10 +90,13 @@ inline void ExerciseMarkup(const uint8_t* data, size_t size) {
     const TRect rect{1, 2, 1 + width, 2 + (width * 3) / 4};
     const THtmLayout layout = LayoutMarkup(canvas, text.Text, TFontData{}, options, rect, links, 1);
     PaintLayout(canvas, layout);
+    trace.push_back(static_cast<long>(canvas.drawn));
     for (int y = 0; y < rect.Bottom + 4; y += 7) {
         TRect anchorRect;
-        (void)HitTestLayout(layout, (y * 5) % (width + 2), y, &anchorRect);
+        trace.push_back(
+            static_cast<long>(HitTestLayout(layout, (y * 5) % (width + 2), y, &anchorRect)));
     }
+    return trace;
 }
 
 } // namespace pv::fuzz

@@ -108,8 +108,10 @@ std::vector<Event> CollectEvents(const Triage& facts) {
     for (const Dump& dump : facts.Dumps) {
         if (!dump.Time)
             continue;
-        const bool linked = std::any_of(facts.Crashes.begin(), facts.Crashes.end(),
-                                        [&](const CrashLink& c) { return c.Time == *dump.Time; });
+        const bool linked =
+            std::any_of(facts.Crashes.begin(), facts.Crashes.end(), [&](const CrashLink& c) {
+                return c.Time == *dump.Time || (dump.File && c.DumpFile == dump.File);
+            });
         if (!linked)
             events.push_back(CrashEvent(*dump.Time, dump.DateOnly, "Dump " + dump.Name));
     }

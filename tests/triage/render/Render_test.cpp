@@ -289,3 +289,52 @@ TEST(RenderTimeline, AnArchiveWithoutDatesSaysSo) {
 
 } // namespace
 } // namespace pv::triage
+
+namespace pv::triage {
+namespace {
+
+// The sample's crash joined to a decoded dump whose file time lies 30 s off the crash.
+Triage FactsWithDump() {
+    Triage facts = SampleFacts();
+    DumpFile file;
+    file.Member = "012324-1-01.dmp";
+    file.Read = true;
+    file.Decoded.Kind = DumpKind::KernelTriage;
+    file.Decoded.HasBugCheck = true;
+    file.Decoded.BugCheckCode = 0x1000007E;
+    file.Decoded.Faulting = FaultingModule{"nvlddmkm.sys", "\\nvlddmkm.sys", 0x334C, "x"};
+    facts.DumpFiles = {file};
+    Dump dump;
+    dump.Name = file.Member;
+    dump.Time = LocalTime{2024, 1, 23, 10, 11, 30};
+    dump.Member = true;
+    dump.File = 0;
+    facts.Dumps = {dump};
+    facts.Crashes[0].DumpFile = 0;
+    return facts;
+}
+
+// Guards the crash views of a decoded dump: the bug check and driver in the text and HTML
+// tables, one mark for the crash and its dump, the name beside the close-up's mark only.
+TEST(RenderDump, CrashTablesAndTimelineMark) {
+    const Triage facts = FactsWithDump();
+    const std::string text = RenderText(facts, Context());
+    EXPECT_TRUE(Contains(text, "    bug check 0x1000007E SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M\n"
+                               "    faulting driver nvlddmkm.sys +0x334C\n"))
+        << text;
+    const std::string page = RenderHtml(facts, Context());
+    EXPECT_TRUE(Contains(page, "<td>0x1000007E SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M</td>"
+                               "<td>nvlddmkm.sys +0x334C</td>"));
+    const Timeline overview = RenderTimeline(facts, Context());
+    const Timeline plain = RenderTimeline(SampleFacts(), Context());
+    EXPECT_EQ(std::count(overview.Svg.begin(), overview.Svg.end(), '\n'),
+              std::count(plain.Svg.begin(), plain.Svg.end(), '\n'))
+        << "the dump of the crash is not a second mark";
+    EXPECT_FALSE(Contains(overview.Svg, "class=\"crashname\""));
+    const Timeline closeUp = RenderCrashCloseUp(facts, Context(), facts.Crashes[0]);
+    EXPECT_TRUE(Contains(closeUp.Svg, "class=\"crashname\">SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M "
+                                      "in nvlddmkm.sys</text>"));
+}
+
+} // namespace
+} // namespace pv::triage

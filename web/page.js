@@ -11,6 +11,7 @@
   const DEFLATED = 8;
   // A member larger than its header declares shows by one byte more; reading stops there.
   const OVERFLOW_BYTE = 1;
+  const YIELD_EVERY = 20000; // directory entries between two turns of the event loop
 
   const utf8 = new TextEncoder();
   const fromUtf8 = new TextDecoder("utf-8");
@@ -157,15 +158,20 @@
     try {
       let index = 0;
       for await (const entry of reader.getEntriesGenerator()) {
-        const name = memberName(entry);
-        putBytes(session, name);
+        const stored = memberName(entry);
+        putBytes(session, stored);
         const method = entry.compressionMethod;
         const supported = method === STORED || method === DEFLATED;
-        const answer = core._pv_member_add(session, name.length, entry.uncompressedSize,
+        const answer = core._pv_member_add(session, stored.length, entry.uncompressedSize,
           modifiedTime(entry), entry.encrypted ? 1 : 0, method, supported ? 1 : 0);
         if (answer < 0) break;
         if (answer === 1) wanted.set(index, entry);
         index += 1;
+        // A directory of a million members takes a while: let the page draw and answer.
+        if (index % YIELD_EVERY === 0) {
+          status("Reading " + name + ": " + index.toLocaleString("en") + " members …");
+          await new Promise((resume) => setTimeout(resume, 0));
+        }
       }
     } catch (error) {
       core._pv_directory_failed(session, await directoryProblem(blob, error));

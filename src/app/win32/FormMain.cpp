@@ -103,15 +103,21 @@ void tmrWaitingTimer() {
     WaitingStep = NextWaitingStep(WaitingStep);
 }
 
-// CSIDL_DESKTOPDIRECTORY with a trailing backslash; empty when the shell cannot give it.
+// CSIDL_DESKTOPDIRECTORY with a trailing backslash; empty when the shell cannot give it. The item
+// list is asked first; where the shell makes none for the folder (a Desktop redirected to a share
+// can give E_INVALIDARG), the folder path the shell keeps for it is the same folder, and without it
+// no archive could be placed at all.
 std::u16string DesktopFolder() {
-    UniqueCoTaskMemory<ITEMIDLIST> pidl;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, pidl.put())) ||
-        !pidl) {
-        return {};
-    }
     wchar_t buffer[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(pidl.get(), buffer)) {
+    UniqueCoTaskMemory<ITEMIDLIST> pidl;
+    if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, pidl.put())) &&
+        pidl && ::SHGetPathFromIDListW(pidl.get(), buffer) && buffer[0] != L'\0') {
+        return WithTrailingBackslash(U16(buffer));
+    }
+    buffer[0] = L'\0';
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT,
+                                  buffer)) ||
+        buffer[0] == L'\0') {
         return {};
     }
     return WithTrailingBackslash(U16(buffer));

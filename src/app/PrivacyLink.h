@@ -17,8 +17,8 @@ std::vector<std::u16string> LinkOpenerSearchFolders(const std::u16string& exeFol
 
 // The tool runs elevated, so it starts the link opener only from a folder an unelevated user
 // cannot write: one under a protected root (the Program Files folders, the Windows folder). A
-// folder that is not a plain absolute path ("X:\..." without "." or ".." parts) never qualifies;
-// empty roots are ignored.
+// folder that is not a plain absolute path ("X:\..." or "\\server\share\..." without "." or ".."
+// parts) never qualifies; empty roots are ignored.
 bool IsProtectedFolder(const std::u16string& folder,
                        const std::vector<std::u16string>& protectedRoots);
 

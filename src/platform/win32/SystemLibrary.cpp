@@ -1,5 +1,6 @@
 #include "platform/win32/SystemLibrary.h"
 
+#include "platform/LibraryLoadRules.h"
 #include "platform/Text.h"
 
 namespace pv {
@@ -10,10 +11,13 @@ HMODULE Kernel32() {
     return ::GetModuleHandleW(L"kernel32.dll");
 }
 
+static_assert(kLoadWithAlteredSearchPath == LOAD_WITH_ALTERED_SEARCH_PATH);
+static_assert(kLoadLibrarySearchDllLoadDir == LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR);
+static_assert(kLoadLibrarySearchSystem32 == LOAD_LIBRARY_SEARCH_SYSTEM32);
+
 // The flags for a library loaded by full path: its imports from its own folder (and System32).
-// LOAD_WITH_ALTERED_SEARCH_PATH is the documented stand-in where the search flags are missing.
 DWORD FullPathFlags(DWORD searchFlags) {
-    return HasLibrarySearchFlags() ? searchFlags : LOAD_WITH_ALTERED_SEARCH_PATH;
+    return FullPathLoadFlags(HasLibrarySearchFlags(), searchFlags);
 }
 
 } // namespace

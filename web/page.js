@@ -286,6 +286,9 @@
       document.body.dataset.state = "shown";
     } catch (error) {
       console.error(error && error.stack ? error.stack : String(error));
+      // A module that trapped is not used again: the next archive gets a fresh one.
+      core = null;
+      shown.length = 0;
       showError("", "The page could not read the archive: " + (error && error.message) + ".");
       document.body.dataset.state = "error";
       status("");

@@ -152,7 +152,9 @@ class SettingsFileTest(unittest.TestCase):
 
 
 class HoveredLinkTest(unittest.TestCase):
-    """The link while the pointer is on it, in a screenshot taken then."""
+    """The link while the pointer is on it, in screenshots taken then: the link's colour, and the
+    pointer's own pixels (Xvfb's screen memory holds the drawn pointer, xwd leaves it out)
+    against the system hand and I-beam cursors drawn the same way over tools/cursorwindow."""
 
     @classmethod
     def setUpClass(cls):
@@ -173,12 +175,22 @@ class HoveredLinkTest(unittest.TestCase):
 
             def shoot(name):
                 def take(p):
-                    shots[name] = p.screenshot('hover-' + name)
+                    shots[name] = (p.screenshot('hover-' + name),
+                                   p.screenshot('hover-%s-pointer' % name, framebuffer=True))
                 return take
             cls.res = px.run_tool(press=False, actions=[
                 'hover', '5', '120', 'wait-signal', 'away',
+                # A pointer at rest on the link has moved there: the last step is a pixel.
+                'hover', str(cls.point[0] - 1), str(cls.point[1]),
                 'hover', str(cls.point[0]), str(cls.point[1]), 'wait-signal', 'link'],
                 on_signal={'away': shoot('away'), 'link': shoot('link')})
+            window = px.install(px.build_file('tools', 'CursorWindow.exe'), r'C:\windows\temp')
+            cls.references = {}
+            for name in ('hand', 'ibeam'):
+                px.env['PV_REFERENCE_CURSOR'] = name
+                ref = px.run_tool(exe=window, press=False, actions=[
+                    'hover', '60', '60', 'wait-signal', name], on_signal={name: shoot(name)})
+                cls.references[name] = ref['hovers'][-1]
             cls.shots = shots
             colour = px.wine(['reg', 'query', r'HKCU\Control Panel\Colors', '/v',
                               'HotTrackingColor']).stdout.decode().split('REG_SZ')[1].split()
@@ -189,13 +201,36 @@ class HoveredLinkTest(unittest.TestCase):
         rows = self.tl.pixels(png, self.origin[0] + x, self.origin[1] + y, w, h)
         return set(rows[self.row][self.first:self.last + 1])
 
+    def pointer_pixels(self, name, hover):
+        """Offsets from the pointer's position of the pixels the drawn pointer changes."""
+        ox, oy = hover['client_origin']
+        x, y = ox + hover['x'] - 8, oy + hover['y'] - 8
+        plain, drawn = (self.tl.pixels(png, x, y, 48, 48) for png in self.shots[name])
+        return {(i - 8, j - 8) for j, (a, b) in enumerate(zip(plain, drawn))
+                for i, (p, q) in enumerate(zip(a, b)) if p != q}
+
+    @staticmethod
+    def overlap(a, b):
+        return len(a & b) / max(1, len(a | b))
+
+    def test_pointer_over_the_link_is_the_system_hand(self):
+        # Guards: another cursor than the hand over the link (an I-beam passed a check for "not
+        # the arrow"), and the hand kept off the link.
+        hand = self.pointer_pixels('hand', self.references['hand'])
+        ibeam = self.pointer_pixels('ibeam', self.references['ibeam'])
+        self.assertLess(self.overlap(hand, ibeam), 0.5)
+        link = self.pointer_pixels('link', self.res['hovers'][-1])
+        self.assertGreater(self.overlap(link, hand), 0.85, self.shots['link'][1])
+        away = self.pointer_pixels('away', self.res['hovers'][0])
+        self.assertLess(self.overlap(away, hand), 0.5, self.shots['away'][1])
+
     def test_link_takes_the_hot_light_colour_while_hovered(self):
         # Guards: the hover font's colour not applied (or another system colour taken).
         self.assertNotEqual(self.hot_light, self.tl.WINDOW_TEXT)
-        self.assertEqual(self.underline(self.shots['link']), {self.hot_light},
-                         self.shots['link'])
-        self.assertEqual(self.underline(self.shots['away']), {self.tl.WINDOW_TEXT},
-                         self.shots['away'])
+        self.assertEqual(self.underline(self.shots['link'][0]), {self.hot_light},
+                         self.shots['link'][0])
+        self.assertEqual(self.underline(self.shots['away'][0]), {self.tl.WINDOW_TEXT},
+                         self.shots['away'][0])
 
 
 if __name__ == '__main__':

@@ -10,7 +10,9 @@ foreach(dir IN LISTS _test_dirs)
   endif()
   get_filename_component(name ${dir} NAME)
   file(GLOB _tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
-  if(NOT _tests)
+  # Folders without a subsystem library of their name (tests/web: the page's session) or whose
+  # binary is declared with its own library set (cmake/Triage.cmake) are built there.
+  if(NOT _tests OR NOT TARGET pv_${name} OR TARGET test_${name})
     continue()
   endif()
   add_executable(test_${name} ${_tests})

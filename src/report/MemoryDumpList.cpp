@@ -1,5 +1,6 @@
 #include "report/MemoryDumpList.h"
 #include "report/SizeText.h"
+#include <utility>
 
 namespace pv {
 
@@ -13,6 +14,17 @@ void AddFacts(ReportText& report, const DumpFileFacts& facts, char16_t decimalSe
 }
 
 } // namespace
+
+DumpFileFacts DumpFactsOf(std::u16string path, uint64_t size,
+                          const std::function<double(FileTimeKind)>& timeOf,
+                          const std::function<std::u16string(double)>& dateText) {
+    DumpFileFacts facts;
+    facts.Path = std::move(path);
+    facts.Size = size;
+    facts.Created = dateText(timeOf(FileTimeKind::Creation));
+    facts.Modified = dateText(timeOf(FileTimeKind::LastWrite));
+    return facts;
+}
 
 ReportText MemoryDumpLines(const std::vector<DumpFileFacts>& minidumps,
                            const std::optional<DumpFileFacts>& fullDump,

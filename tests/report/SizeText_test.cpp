@@ -75,6 +75,22 @@ TEST(MemoryDumpLines, MinidumpsThenTheFullDump) {
     EXPECT_EQ(lines, expected);
 }
 
+// Wine keeps no creation time of its own (one set with SetFileTime reads back as the last write),
+// so only this seam shows a listing that took one time for the other.
+TEST(MemoryDumpLines, CreateTimeIsTheCreationAndModifyTimeTheLastWrite) {
+    const auto timeOf = [](FileTimeKind kind) {
+        return kind == FileTimeKind::Creation ? 1.0 : kind == FileTimeKind::LastWrite ? 2.0 : 3.0;
+    };
+    const auto dateText = [](double value) {
+        return value == 1.0 ? std::u16string(u"created") : value == 2.0 ? u"written" : u"read";
+    };
+    const DumpFileFacts facts = DumpFactsOf(u"C:\\m\\a.dmp", 7, timeOf, dateText);
+    const auto lines = MemoryDumpLines({facts}, std::nullopt, u'.').Lines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2], u"CreateTime: created");
+    EXPECT_EQ(lines[3], u"ModifyTime: written");
+}
+
 TEST(MemoryDumpLines, OnlyAFullDumpBeginsWithTwoEmptyLines) {
     const DumpFileFacts full{u"C:\\MEMORY.DMP", 0, u"12/30/1899", u"12/30/1899"};
     const auto lines = MemoryDumpLines({}, full, u'.').Lines();

@@ -35,12 +35,9 @@ double FileTimeOf(const std::u16string& path, FileTimeKind which) {
 namespace {
 
 DumpFileFacts FactsOf(const std::u16string& path) {
-    DumpFileFacts facts;
-    facts.Path = path;
-    facts.Size = GetFileSizeSafe(path);
-    facts.Created = DateText(FileTimeOf(path, FileTimeKind::Creation));
-    facts.Modified = DateText(FileTimeOf(path, FileTimeKind::LastWrite));
-    return facts;
+    return DumpFactsOf(
+        path, GetFileSizeSafe(path), [&](FileTimeKind kind) { return FileTimeOf(path, kind); },
+        [](double value) { return DateText(value); });
 }
 
 } // namespace

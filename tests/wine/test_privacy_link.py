@@ -92,6 +92,18 @@ class PrivacyLinkTest(unittest.TestCase):
             self.assertRegex(calls[0], expected_command(near))
             self.assertEqual(self.calls(px, far, wait=False), [])
 
+    def test_sorrel_under_the_native_program_files_folder_is_started(self):
+        """Fault: the protected roots read in the 32-bit view only, where the native Program Files
+        folder is never named, so the link opener of a 64-bit installation is refused."""
+        native = r'C:\Program Files\Orvix\Plenvia'
+        with harness.Prefix(default_machine(), name='sorrel-native') as px:
+            exe = px.install_tool(native + r'\Support\Helper')
+            sorrel = px.install_sorrel(native)
+            self.click_link(px, exe)
+            calls = self.calls(px, sorrel)
+            self.assertEqual(len(calls), 1, calls)
+            self.assertRegex(calls[0], expected_command(sorrel))
+
 
 if __name__ == '__main__':
     unittest.main()

@@ -128,6 +128,9 @@ int WalkFolderFiles(std::vector<std::u16string>& out, const std::u16string& root
 
 #ifdef _WIN32
 // ---- Windows queries ---------------------------------------------------------------------------
+// The plain FolderSearch over the file system (32-bit file view); `context` is unused.
+bool SearchFolder(void* context, const std::u16string& folder, const std::u16string& mask,
+                  std::vector<FolderEntry>& entries);
 
 // The version figures the system reports to this program, the processor architecture the native
 // one (the same for both builds); false when the version query fails.

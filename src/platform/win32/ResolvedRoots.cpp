@@ -28,17 +28,6 @@ RootState& State() {
     return *state;
 }
 
-std::u16string LongForm(const std::u16string& path) {
-    const DWORD needed = ::GetLongPathNameW(W(path), nullptr, 0);
-    if (needed == 0) {
-        return path;
-    }
-    std::vector<wchar_t> buffer(needed + 1);
-    const DWORD length =
-        ::GetLongPathNameW(W(path), buffer.data(), static_cast<DWORD>(buffer.size()));
-    return length == 0 || length >= buffer.size() ? path : U16(buffer.data(), length);
-}
-
 // Records `folder` under its spelling and long form; false when it does not resolve.
 bool AddResolved(TrustedRoots& roots, const std::u16string& folder) {
     if (folder.empty()) {
@@ -96,6 +85,17 @@ std::u16string ResolveFolder(const std::u16string& folder) {
         return {};
     }
     return FinalPathOf(dir.get());
+}
+
+std::u16string LongForm(const std::u16string& path) {
+    const DWORD needed = ::GetLongPathNameW(W(path), nullptr, 0);
+    if (needed == 0) {
+        return path;
+    }
+    std::vector<wchar_t> buffer(needed + 1);
+    const DWORD length =
+        ::GetLongPathNameW(W(path), buffer.data(), static_cast<DWORD>(buffer.size()));
+    return length == 0 || length >= buffer.size() ? path : U16(buffer.data(), length);
 }
 
 bool TrustFolder(const std::u16string& folder) {

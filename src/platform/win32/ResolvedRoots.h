@@ -23,6 +23,9 @@ bool ResolvesAsRequested(HANDLE handle, const std::u16string& requested);
 // is no folder.
 std::u16string ResolveFolder(const std::u16string& folder);
 
+// The long form of `path` (8.3 components spelt out); `path` itself when it cannot be read.
+std::u16string LongForm(const std::u16string& path);
+
 // A copy of the roots as they stand, the standard ones resolved first.
 TrustedRoots ProcessTrustedRoots();
 

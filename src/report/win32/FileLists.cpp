@@ -40,16 +40,12 @@ struct LinkedWalk {
 bool SearchEnteringLinks(void* context, const std::u16string& folder, const std::u16string& mask,
                          std::vector<FolderEntry>& entries) {
     auto& walk = *static_cast<LinkedWalk*>(context);
-    WIN32_FIND_DATAW data{};
-    const UniqueFind find(::FindFirstFileW(W(PathIn32BitView(folder + mask)), &data));
-    if (!find) {
+    const size_t first = entries.size();
+    if (!SearchFolder(nullptr, folder, mask, entries)) {
         return false;
     }
-    do {
-        data.cFileName[MAX_PATH - 1] = L'\0';
-        FolderEntry entry{U16(data.cFileName),
-                          (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+    for (size_t i = first; i < entries.size(); ++i) {
+        FolderEntry& entry = entries[i];
         if (entry.IsFolder && entry.IsLink && entry.Name != u"." && entry.Name != u"..") {
             const std::u16string target = ResolveFolder(PathIn32BitView(folder + entry.Name));
             if (EntersLinkedFolder(walk.Roots, target, walk.TreeFinal, walk.Entered)) {
@@ -57,8 +53,7 @@ bool SearchEnteringLinks(void* context, const std::u16string& folder, const std:
                 entry.IsLink = false;
             }
         }
-        entries.push_back(std::move(entry));
-    } while (::FindNextFileW(find.get(), &data));
+    }
     return true;
 }
 

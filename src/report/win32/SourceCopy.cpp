@@ -14,17 +14,6 @@ namespace {
 constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-std::u16string LongForm(const std::u16string& path) {
-    const DWORD needed = ::GetLongPathNameW(W(path), nullptr, 0);
-    if (needed == 0) {
-        return path;
-    }
-    std::vector<wchar_t> buffer(needed + 1);
-    const DWORD length =
-        ::GetLongPathNameW(W(path), buffer.data(), static_cast<DWORD>(buffer.size()));
-    return length == 0 || length >= buffer.size() ? path : U16(buffer.data(), length);
-}
-
 bool InPlace(HANDLE handle, const std::u16string& source) {
     const std::u16string resolved = FinalPathOf(handle);
     const TrustedRoots roots = ProcessTrustedRoots();

@@ -206,7 +206,6 @@ bool ForceFolder(const std::u16string& path) {
     return CreatePlainFolder(folder);
 }
 
-namespace {
 bool SearchFolder(void*, const std::u16string& folder, const std::u16string& mask,
                   std::vector<FolderEntry>& entries) {
     WIN32_FIND_DATAW data{};
@@ -222,7 +221,6 @@ bool SearchFolder(void*, const std::u16string& folder, const std::u16string& mas
     } while (::FindNextFileW(find.get(), &data));
     return true;
 }
-} // namespace
 
 int ListFolderFiles(std::vector<std::u16string>& out, const std::u16string& root,
                     const std::u16string& mask, const std::vector<std::u16string>* exclusions,

@@ -30,6 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProgramUpTime, MillisecondsUnderOneSecond) {
     EXPECT_EQ(ToUtf8(ProgramUpTimeText(1000, 1400)), "400 milliseconds");
     EXPECT_EQ(ToUtf8(ProgramUpTimeText(1000, 1001)), "1 milliseconds");
+    EXPECT_EQ(ToUtf8(ProgramUpTimeText(1000, 1999)), "999 milliseconds");
+    EXPECT_EQ(ToUtf8(ProgramUpTimeText(1000, 2000)), "1 second ");
     EXPECT_EQ(ToUtf8(ProgramUpTimeText(1000, 62000)), "1 minute 1 second ");
     EXPECT_EQ(ProgramUpTimeText(0, 5000), u"");
 }

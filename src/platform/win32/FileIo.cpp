@@ -111,16 +111,26 @@ private:
     std::vector<UniqueFile> held_;
 };
 
+// Opens the entry at `path` itself (a link, never its target) with `access`, and keeps the handle
+// only when it is a regular single-link file that resolves as requested; `info` then holds its
+// facts. Invalid otherwise: a planted link or hard link must not let the tool touch another file.
+UniqueFile OpenPlainOwnFile(const std::u16string& path, DWORD access,
+                            BY_HANDLE_FILE_INFORMATION& info) {
+    UniqueFile file(::CreateFileW(
+        W(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation, nullptr));
+    if (!file || !::GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        info.nNumberOfLinks != 1 || !ResolvesAsRequested(file.get(), path)) {
+        return UniqueFile();
+    }
+    return file;
+}
+
 // True when `path` is a regular single-link file whose handle resolves as requested.
 bool IsPlainOwnFile(const std::u16string& path) {
-    UniqueFile file(::CreateFileW(
-        W(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    return file && ::GetFileInformationByHandle(file.get(), &info) &&
-           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-               0 &&
-           info.nNumberOfLinks == 1 && ResolvesAsRequested(file.get(), path);
+    return static_cast<bool>(OpenPlainOwnFile(path, FILE_READ_ATTRIBUTES, info));
 }
 
 // Renames the file behind `handle` to `path`, replacing whatever entry is there (a link itself,
@@ -183,16 +193,9 @@ RemoveResult RemovePlainFile(const std::u16string& path, bool clearReadOnly) {
     }
     const DWORD access =
         DELETE | FILE_READ_ATTRIBUTES | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0);
-    UniqueFile file(::CreateFileW(
-        W(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation, nullptr));
-    if (!file) {
-        return RemoveResult::Refused;
-    }
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        info.nNumberOfLinks != 1 || !ResolvesAsRequested(file.get(), path)) {
+    const UniqueFile file = OpenPlainOwnFile(path, access, info);
+    if (!file) {
         return RemoveResult::Refused;
     }
     if (clearReadOnly && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -258,18 +261,10 @@ bool CreatePlainFolder(const std::u16string& folder) {
 }
 
 bool ClearReadOnlyFlag(const std::u16string& path) {
-    UniqueFile file(::CreateFileW(W(path), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | kNoImpersonation,
-                                  nullptr));
-    if (!file) {
-        return false;
-    }
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        info.nNumberOfLinks != 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0 ||
-        !ResolvesAsRequested(file.get(), path)) {
+    const UniqueFile file =
+        OpenPlainOwnFile(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, info);
+    if (!file || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0) {
         return false;
     }
     FILE_BASIC_INFO basic{}; // zero times leave them unchanged

@@ -14,23 +14,9 @@ int FloorHalf(int value) {
 } // namespace
 
 void LayoutBuilder::AddRun(std::u16string_view run) {
-    std::u16string shown;
     std::vector<bool> marked;
-    shown.reserve(run.size());
     marked.reserve(run.size());
-    for (size_t i = 0; i < run.size(); ++i) {
-        if (accelerators_ && run[i] == u'&') {
-            if (i + 1 >= run.size()) {
-                break;
-            }
-            ++i;
-            shown += run[i];
-            marked.push_back(run[i] != u'&');
-        } else {
-            shown += run[i];
-            marked.push_back(false);
-        }
-    }
+    const std::u16string shown = ShownRunText(run, accelerators_, &marked);
     if (shown.empty()) {
         return;
     }

@@ -7,18 +7,6 @@ namespace {
 
 constexpr std::u16string_view kLineBreak = u"\r\n";
 
-void AppendRun(std::u16string& out, std::u16string_view run, bool accelerators) {
-    for (size_t i = 0; i < run.size(); ++i) {
-        if (accelerators && run[i] == u'&') {
-            if (i + 1 >= run.size()) {
-                break;
-            }
-            ++i;
-        }
-        out += run[i];
-    }
-}
-
 bool BreaksLine(TTagKind kind) {
     return kind == TTagKind::Break || kind == TTagKind::Paragraph || kind == TTagKind::Rule;
 }
@@ -39,7 +27,7 @@ std::u16string PlainTextOfMarkup(std::u16string_view caption, bool showAccelChar
     while (reader.Next(token)) {
         if (!token.IsTag) {
             if (hidden == 0) {
-                AppendRun(out, token.Text, markup.Accelerators);
+                out += ShownRunText(token.Text, markup.Accelerators);
             }
         } else if (token.Kind == TTagKind::Hidden) {
             hidden = token.Closing ? (hidden > 0 ? hidden - 1 : 0) : hidden + 1;

@@ -74,6 +74,26 @@ TPreprocessedMarkup PreprocessMarkup(std::u16string_view caption, bool showAccel
     return out;
 }
 
+std::u16string ShownRunText(std::u16string_view run, bool accelerators, std::vector<bool>* marked) {
+    std::u16string shown;
+    shown.reserve(run.size());
+    for (size_t i = 0; i < run.size(); ++i) {
+        bool accelerator = false;
+        if (accelerators && run[i] == u'&') {
+            if (i + 1 >= run.size()) {
+                break;
+            }
+            ++i;
+            accelerator = run[i] != u'&';
+        }
+        shown += run[i];
+        if (marked) {
+            marked->push_back(accelerator);
+        }
+    }
+    return shown;
+}
+
 std::u16string ReplaceRunEntities(std::u16string_view run) {
     std::u16string text(run);
     if (text.find(u'&') == std::u16string::npos) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pv {
 
@@ -18,6 +19,12 @@ TPreprocessedMarkup PreprocessMarkup(std::u16string_view caption, bool showAccel
 
 // "&nbsp;", "&lt;" and "&gt;" of a text run.
 std::u16string ReplaceRunEntities(std::u16string_view run);
+
+// A text run as it is shown: with `accelerators`, "&x" shows "x" and a lone "&" at the end
+// nothing. `marked`, when given, gets one flag per shown character: true for an accelerator
+// ("&&" shows a plain "&").
+std::u16string ShownRunText(std::u16string_view run, bool accelerators,
+                            std::vector<bool>* marked = nullptr);
 
 enum class TTagKind {
     Unknown,
